@@ -1,0 +1,54 @@
+// The glass tube: its description, its mesh, its two texture layers and how it is drawn.
+#pragma once
+#include "renderer/gl.h"
+
+struct CTriangle {
+    float v[3][5];    // vertex 0, 1, 2: x, y, z, s, t
+    float n[3];       // face normal
+};
+
+typedef float (*RadiusProc)(float t);
+
+class CGlassObject {
+public:
+    CGlassObject() = default;
+    ~CGlassObject();
+    CGlassObject(const CGlassObject&) = delete;
+    CGlassObject& operator=(const CGlassObject&) = delete;
+
+    int SetLayerTextures(int nLayer, const GLuint* pnNames, int nCount);
+    void SelectLayerFrame(int nLayer, int nIndex);
+    void Draw();
+    void GenerateMesh();
+    void DrawMesh();
+    void BindLayers();
+
+    bool bNormals = false;
+    bool bBlend = false;
+    bool bMultiTexture = false;
+    bool bSphereMap = false;
+    float fPosition[3] = {0.0f, 0.0f, 0.0f};
+    float fRotation[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    float fCurveA = 2.0f;
+    float fCurveB = 1.0f;
+    int nRingPoints = 0;
+    int nSegments = 0;
+    RadiusProc pfnRadius = nullptr;
+    bool bFlipFaces = true;
+    float fColour[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+    GLenum nBlendSrc = GL_ONE;
+    GLenum nBlendDst = GL_ONE;
+    GLuint* pnLayerTextures[2] = {nullptr, nullptr};
+    int nLayerCount[2] = {0, 0};
+    int nLayerFrame[2] = {0, 0};
+    CTriangle* pcTriangleList = nullptr;
+    int nTriangles = 0;
+};
+
+// The driver's ARB multitexture entry points, resolved by name in this order.
+enum { MULTITEXTURE_ENTRY_COUNT = 34 };
+extern const char* const MultitextureEntryNames[MULTITEXTURE_ENTRY_COUNT];
+extern void (*MultitextureEntryPoints[MULTITEXTURE_ENTRY_COUNT])();
+
+void LoadEntryPoints();
+void SetSwapInterval(int nInterval);

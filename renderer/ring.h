@@ -1,0 +1,22 @@
+// One circle of the tube: nCount points of radius fRadius in the plane perpendicular to cNormal.
+#pragma once
+#include "renderer/vector.h"
+
+class CRing {
+public:
+    CRing() = default;
+    ~CRing();
+    CRing(const CRing&) = delete;
+    CRing& operator=(const CRing&) = delete;
+
+    void SetNormal(CVector d);
+    void GenerateIt();
+    bool GetPoint(int j, float& x, float& y, float& z) const;
+
+    CVector cNormal;
+    int nCount = 0;
+    CVector* pcVectorList = nullptr;
+    float fRadius = 1.0f;
+    float fPhase = 0.0f;
+    float fBasis[3][3] = {};
+};

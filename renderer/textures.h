@@ -1,0 +1,18 @@
+// The renderer's texture files: the general BMP reader and the two texture loaders.
+#pragma once
+#include "renderer/gl.h"
+#include "renderer/rgb_image.h"
+
+// The picture in a BMP file or bare DIB as bottom-up RGB rows, or null (after a reader message for a
+// file that opened but could not be converted). The caller frees the result with FreeRgbImage.
+RgbImage* ReadDibFile(const char* pszPath);
+
+// ReadDibFile for a file the C runtime can open; null without any message when it cannot.
+RgbImage* LoadBmpImage(const char* pszPath);
+
+// One texture from a picture; false (and nName untouched) when the file cannot be read.
+bool LoadRgbTexture(const char* pszPath, GLuint& nName, GLint nWrapS, GLint nWrapT);
+
+// nCount textures from one uncompressed bottom-up 24-bit BMP, each shifted cyclically by one more
+// (nDx columns, nDy rows); false (no names generated) when the file is missing or not such a BMP.
+bool LoadScrollTextures(const char* pszPath, GLuint* pnNames, int nCount, int nDx, int nDy);

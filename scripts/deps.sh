@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Installs every Debian package that building, running and testing Vantorel need.
+# Does nothing (and needs no network) when everything is already there.
+set -euo pipefail
+
+packages=(
+  # native build and tests
+  g++ cmake ninja-build pkg-config libgtest-dev googletest libbenchmark-dev
+  libegl-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri libegl-mesa0 libpng-dev
+  # the Windows programs: mingw-w64 with the posix thread model (GoogleTest needs it)
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools
+  # running them for real: Wine, a private X display, a private sound server
+  wine wine64 xvfb xauth x11-utils xdotool pulseaudio pulseaudio-utils
+  # the Japanese code page, a font with both Latin and Japanese glyphs, picture and sound tools
+  locales fonts-ipafont-gothic imagemagick sox python3
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "deps: installing ${missing[*]}"
+  SUDO=""
+  [ "$(id -u)" -eq 0 ] || SUDO=sudo
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}"
+fi
+
+# Wine shows the Japanese texts in code page 932 only when this locale exists.
+if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
+  echo "deps: generating ja_JP.UTF-8"
+  SUDO=""
+  [ "$(id -u)" -eq 0 ] || SUDO=sudo
+  if [ -f /etc/locale.gen ] && grep -q '^# *ja_JP.UTF-8' /etc/locale.gen; then
+    $SUDO sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  else
+    echo 'ja_JP.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
+  fi
+  $SUDO locale-gen >/dev/null
+fi
