@@ -1,0 +1,152 @@
+// vantorel-frames: draws the real scene at chosen scene times into PNG files, without a window.
+//
+//   vantorel-frames --textures DIR --size WxH --out DIR --time SECONDS [--time SECONDS ...]
+//
+// DIR holds Nerlo01.bmp, Nerlo02.bmp and Nerlo03.bmp, the files the screensaver writes to C:\s_vell.
+// The clock is set through the tick-count port, so the frame at t is the frame the renderer shows at
+// that moment. Times given in ascending order are one run: between two drawn frames the scene's clock
+// is stepped every millisecond, so what carries from frame to frame (the morph amount after 70 s) is
+// what a renderer drawing as fast as it can would have.
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+#include "renderer/offscreen/egl_context.h"
+#include "renderer/offscreen/png_file.h"
+#include "renderer/render_state.h"
+#include "renderer/scene.h"
+
+#ifndef VANTOREL_DEFAULT_TEXTURES
+#define VANTOREL_DEFAULT_TEXTURES "."
+#endif
+
+namespace {
+
+const char kUsage[] =
+    "usage: vantorel-frames [--textures DIR] [--size WxH] [--out DIR] --time SECONDS [--time SECONDS ...]\n"
+    "  --textures DIR  folder with Nerlo01.bmp, Nerlo02.bmp, Nerlo03.bmp (default: the product's pictures)\n"
+    "  --size WxH      frame size in pixels (default 1024x768)\n"
+    "  --out DIR       where frame-<milliseconds>.png files go (default: the current folder)\n"
+    "  --time SECONDS  scene time of a frame, from the first frame; repeat in ascending order\n";
+
+// The tick count the clock starts from: any value serves, the scene only looks at differences.
+const uint32_t kStartTick = 1000;
+
+int Fail(const std::string& sMessage) {
+    std::fprintf(stderr, "vantorel-frames: %s\n%s", sMessage.c_str(), kUsage);
+    return 2;
+}
+
+bool ParseSize(const char* psz, int& nWidth, int& nHeight) {
+    char* pEnd = nullptr;
+    errno = 0;
+    long nW = std::strtol(psz, &pEnd, 10);
+    if (pEnd == psz || (*pEnd != 'x' && *pEnd != 'X')) return false;
+    const char* pszH = pEnd + 1;
+    long nH = std::strtol(pszH, &pEnd, 10);
+    if (pEnd == pszH || *pEnd != '\0' || errno) return false;
+    if (nW < 1 || nH < 1 || nW > 8192 || nH > 8192) return false;
+    nWidth = static_cast<int>(nW);
+    nHeight = static_cast<int>(nH);
+    return true;
+}
+
+bool ParseTime(const char* psz, uint32_t& nMs) {
+    char* pEnd = nullptr;
+    errno = 0;
+    double dSeconds = std::strtod(psz, &pEnd);
+    if (pEnd == psz || *pEnd != '\0' || errno || !std::isfinite(dSeconds)) return false;
+    // The tick count is 32 bits: at most about 49.7 days.
+    if (dSeconds < 0.0 || dSeconds * 1000.0 > 4294967295.0) return false;
+    nMs = static_cast<uint32_t>(std::llround(dSeconds * 1000.0));
+    return true;
+}
+
+bool IsFolder(const std::string& sPath) {
+    struct stat st {};
+    return stat(sPath.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string sTextures = VANTOREL_DEFAULT_TEXTURES;
+    std::string sOut = ".";
+    int nWidth = 1024, nHeight = 768;
+    std::vector<uint32_t> aTimes;
+
+    for (int i = 1; i < argc; ++i) {
+        const std::string sArg = argv[i];
+        if (sArg == "--help" || sArg == "-h") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (i + 1 >= argc) return Fail("missing value after " + sArg);
+        const char* pszValue = argv[++i];
+        if (sArg == "--textures") {
+            sTextures = pszValue;
+        } else if (sArg == "--out") {
+            sOut = pszValue;
+        } else if (sArg == "--size") {
+            if (!ParseSize(pszValue, nWidth, nHeight)) return Fail(std::string("bad size '") + pszValue + "'");
+        } else if (sArg == "--time") {
+            uint32_t nMs = 0;
+            if (!ParseTime(pszValue, nMs)) return Fail(std::string("bad time '") + pszValue + "'");
+            if (!aTimes.empty() && nMs < aTimes.back())
+                return Fail(std::string("times must be given in ascending order: ") + pszValue);
+            aTimes.push_back(nMs);
+        } else {
+            return Fail("unknown option " + sArg);
+        }
+    }
+    if (aTimes.empty()) return Fail("no --time given");
+    if (!IsFolder(sTextures)) return Fail("no texture folder " + sTextures);
+    if (!IsFolder(sOut)) return Fail("no output folder " + sOut);
+
+    for (int k = 0; k < SCENE_TEXTURE_FILES; ++k) {
+        char szName[16];
+        std::snprintf(szName, sizeof szName, "Nerlo%02d.bmp", k + 1);
+        asSceneTextureFiles[k] = sTextures + "/" + szName;
+    }
+
+    CEglContext cContext;
+    if (!cContext.Open(nWidth, nHeight)) {
+        std::fprintf(stderr, "vantorel-frames: no OpenGL context: %s\n", cContext.Error().c_str());
+        return 1;
+    }
+    CFixedTickCount cClock(kStartTick);
+    SetSceneClock(&cClock);
+    ResizeViewport(nWidth, nHeight);
+    if (!InitRenderState()) {
+        std::fprintf(stderr, "vantorel-frames: the scene did not start\n");
+        return 1;
+    }
+
+    // The first frame latches the clock at t = 0, as in the real program.
+    UpdateSceneTime();
+    uint32_t nLastMs = 0;
+    for (uint32_t nMs : aTimes) {
+        for (uint32_t nStep = nLastMs + 1; nStep < nMs; ++nStep) {
+            cClock.Set(kStartTick + nStep);
+            UpdateSceneTime();
+        }
+        cClock.Set(kStartTick + nMs);
+        DrawFrame();
+        glFinish();
+        nLastMs = nMs;
+        const std::string sPath = sOut + "/frame-" + std::to_string(nMs) + ".png";
+        std::string sError;
+        if (!WritePngRgb(sPath, nWidth, nHeight, cContext.ReadRgbTopDown(), sError)) {
+            std::fprintf(stderr, "vantorel-frames: %s\n", sError.c_str());
+            return 1;
+        }
+        std::printf("%s\n", sPath.c_str());
+    }
+    SetSceneClock(nullptr);
+    return 0;
+}

@@ -1,0 +1,172 @@
+// The scene: a glass tube that drops in, pulses, morphs into a three-lobed loop while the camera backs
+// away, then tumbles on for ever, with the nebula added over every frame as the backdrop.
+#include "renderer/scene.h"
+
+#include <cmath>
+
+#include "renderer/textures.h"
+
+int (*pfnFrameProc)() = nullptr;
+int32_t nScenePeriod = 0;
+bool bSceneFirstFrame = true;
+uint32_t dwSceneStart = 0;
+float fSceneTime = 0.0f;
+GLuint nTintTexture = 0;
+GLuint anLayerTextures0[256] = {};
+GLuint anLayerTextures1[256] = {};
+CGlassObject cSceneGlass;
+COverlay cSceneOverlay;
+
+std::string asSceneTextureFiles[SCENE_TEXTURE_FILES] = {
+    "C:\\s_vell\\Nerlo01.bmp",
+    "C:\\s_vell\\Nerlo02.bmp",
+    "C:\\s_vell\\Nerlo03.bmp",
+};
+
+namespace {
+
+ITickCount* pSceneClock = nullptr;
+
+// The phase boundaries are single-precision constants; every comparison is made against them.
+const float kDropEnd = 0.1f;
+const float kPulseStart = 0.2f;
+const float kMorphStart = 0.3f;
+const float kPulseFull = 0.6f;
+const float kMorphEnd = 0.7f;
+
+uint32_t ReadClock() { return pSceneClock ? pSceneClock->GetTickCount() : 0; }
+
+}  // namespace
+
+void SetSceneClock(ITickCount* pClock) { pSceneClock = pClock; }
+
+float SceneTimeFromTicks(uint32_t dwStart, uint32_t dwNow, int32_t nPeriod) {
+    if (nPeriod == 0) return 0.0f;
+    const uint32_t dwElapsed = dwNow - dwStart;
+    return static_cast<float>(static_cast<double>(dwElapsed) / static_cast<double>(nPeriod));
+}
+
+SceneSchedule ComputeSchedule(float t) {
+    SceneSchedule s{};
+    const double dt = t;
+    if (t < kMorphStart)
+        s.fCameraZ = -5.0f;
+    else if (t < kMorphEnd)
+        s.fCameraZ = static_cast<float>(-5.0 - (dt - static_cast<double>(kMorphStart)) * 20.0);
+    else
+        s.fCameraZ = -13.0f;
+
+    s.bDropIn = t >= 0.0f && t < kDropEnd;
+    s.fDropY = s.bDropIn ? static_cast<float>(5.0 - 50.0 * dt) : 0.0f;
+
+    s.bMorph = t >= kMorphStart && t < kMorphEnd;
+    s.fCurveA = s.bMorph
+        ? static_cast<float>((dt - static_cast<double>(kMorphStart)) * 10.0 * static_cast<double>(0.6666667f))
+        : 0.0f;
+
+    s.fRotX = 259.2f * t;
+    s.fRotY = 90.24f * t;
+    s.fRotZ = 215.68f * t;
+
+    // One frame every 50 ms: the integer part of 2000 t, taken from the exact product.
+    s.nFrame = static_cast<int>(static_cast<int64_t>(2000.0 * dt) % 256);
+    return s;
+}
+
+float SceneRingRadius(float x) {
+    const float t = fSceneTime;
+    if (t < kPulseStart) return 0.5f;
+    const double dWave = std::sin(300.0 * static_cast<double>(t) + 4.0 * static_cast<double>(x));
+    if (t < kPulseFull)
+        return static_cast<float>(0.5 + (static_cast<double>(t) - static_cast<double>(kPulseStart)) * 0.5 * dWave);
+    return static_cast<float>(0.5 + 0.2 * dWave);
+}
+
+int InitScene() {
+    LoadEntryPoints();
+    SetSwapInterval(0);
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_DEPTH_TEST);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    SetupScene(100000);
+    pfnFrameProc = SceneFrame;
+    return 1;
+}
+
+bool SetupScene(int32_t nPeriod) {
+    int nFailures = 0;
+    nScenePeriod = nPeriod;
+
+    if (!LoadRgbTexture(asSceneTextureFiles[0].c_str(), nTintTexture, GL_REPEAT, GL_REPEAT)) ++nFailures;
+
+    cSceneOverlay.bDepthWrite = false;
+    cSceneOverlay.bBlend = true;
+    cSceneOverlay.nBlendSrc = GL_SRC_ALPHA;
+    cSceneOverlay.nBlendDst = GL_SRC_ALPHA;
+    cSceneOverlay.fColour[0] = cSceneOverlay.fColour[1] = cSceneOverlay.fColour[2] = cSceneOverlay.fColour[3] = 1.0f;
+    cSceneOverlay.Build();
+
+    if (!LoadScrollTextures(asSceneTextureFiles[1].c_str(), anLayerTextures0, 256, 1, 1)) ++nFailures;
+    if (!LoadScrollTextures(asSceneTextureFiles[2].c_str(), anLayerTextures1, 256, -1, -1)) ++nFailures;
+
+    CGlassObject& g = cSceneGlass;
+    g.bNormals = true;
+    g.bBlend = false;
+    g.nBlendSrc = GL_ONE;
+    g.nBlendDst = GL_SRC_ALPHA;
+    g.bMultiTexture = true;
+    g.bSphereMap = true;
+    g.bFlipFaces = false;
+    g.fColour[0] = g.fColour[1] = g.fColour[2] = 1.0f;
+    g.fColour[3] = 0.0f;
+    g.SetLayerTextures(0, anLayerTextures0, 256);
+    g.SetLayerTextures(1, anLayerTextures1, 256);
+    g.SelectLayerFrame(0, 0);
+    g.SelectLayerFrame(1, 0);
+    g.nSegments = 200;
+    g.nRingPoints = 20;
+    g.fCurveA = 0.0f;
+    g.fCurveB = 1.0f;
+    g.pfnRadius = SceneRingRadius;
+
+    return nFailures != 0;
+}
+
+bool DrawFrame() {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glLoadIdentity();
+    glLoadIdentity();
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    if (pfnFrameProc) pfnFrameProc();
+    glPopAttrib();
+    return true;
+}
+
+SceneSchedule UpdateSceneTime() {
+    if (bSceneFirstFrame) {
+        bSceneFirstFrame = false;
+        dwSceneStart = ReadClock();
+    }
+    fSceneTime = SceneTimeFromTicks(dwSceneStart, ReadClock(), nScenePeriod);
+    const SceneSchedule s = ComputeSchedule(fSceneTime);
+    // Outside the morph window the amount is left as the last frame inside it wrote.
+    if (s.bMorph) cSceneGlass.fCurveA = s.fCurveA;
+    return s;
+}
+
+int SceneFrame() {
+    glPushMatrix();
+    glLoadIdentity();
+    const SceneSchedule s = UpdateSceneTime();
+    glTranslatef(0.0f, 0.0f, s.fCameraZ);
+    if (s.bDropIn) glTranslatef(0.0f, s.fDropY, 0.0f);
+    glRotatef(s.fRotX, 1.0f, 0.0f, 0.0f);
+    glRotatef(s.fRotY, 0.0f, 1.0f, 0.0f);
+    glRotatef(s.fRotZ, 0.0f, 0.0f, 1.0f);
+    cSceneGlass.SelectLayerFrame(0, s.nFrame);
+    cSceneGlass.SelectLayerFrame(1, s.nFrame);
+    cSceneGlass.Draw();
+    cSceneOverlay.Draw();
+    glPopMatrix();
+    return 0;
+}

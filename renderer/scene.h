@@ -1,0 +1,56 @@
+// The renderer's one scene: its set-up, its clock, the schedule that turns elapsed time into camera
+// moves, morph, tube radius and texture frame, and the per-frame order of drawing.
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "renderer/gl.h"
+#include "renderer/glass_object.h"
+#include "renderer/overlay.h"
+#include "renderer/tick_count.h"
+
+// What the schedule asks of one frame at scene time t (one unit of t is the 100 s timeline).
+struct SceneSchedule {
+    float fCameraZ;      // translation along z
+    bool bDropIn;        // the drop-in translation applies
+    float fDropY;        // its height
+    bool bMorph;         // fCurveA is written this frame
+    float fCurveA;       // the value written
+    float fRotX, fRotY, fRotZ;  // tumble angles in degrees
+    int nFrame;          // texture frame of both layers
+};
+
+SceneSchedule ComputeSchedule(float t);
+
+// Scene time from the latched start and the current tick count; unsigned arithmetic, so a wrap of
+// the tick counter between the two readings is harmless.
+float SceneTimeFromTicks(uint32_t dwStart, uint32_t dwNow, int32_t nPeriod);
+
+int InitScene();
+bool SetupScene(int32_t nPeriod);
+bool DrawFrame();
+int SceneFrame();
+float SceneRingRadius(float x);
+
+// Reads the clock for a new frame (latching the start on the first) and applies the parts of the
+// schedule that change scene state (the morph amount). SceneFrame draws with what this returns;
+// the frame renderer also calls it alone to step the clock between the frames it draws.
+SceneSchedule UpdateSceneTime();
+
+// Where the scene's clock comes from; the program sets it before the scene starts.
+void SetSceneClock(ITickCount* pClock);
+
+// The three texture files: the tint picture and the two layer pictures (the second also the backdrop).
+enum { SCENE_TEXTURE_FILES = 3 };
+extern std::string asSceneTextureFiles[SCENE_TEXTURE_FILES];
+
+extern int (*pfnFrameProc)();
+extern int32_t nScenePeriod;
+extern bool bSceneFirstFrame;
+extern uint32_t dwSceneStart;
+extern float fSceneTime;
+extern GLuint nTintTexture;
+extern GLuint anLayerTextures0[256];
+extern GLuint anLayerTextures1[256];
+extern CGlassObject cSceneGlass;
+extern COverlay cSceneOverlay;

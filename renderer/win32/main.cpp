@@ -1,0 +1,30 @@
+// Vantorel.dll: the fullscreen renderer. Takes no command line; the front-end finds it by its title.
+#include <windows.h>
+
+#include "renderer/scene.h"
+#include "renderer/win32/render_window.h"
+#include "renderer/win32/system_tick_count.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    static CSystemTickCount cClock;
+    SetSceneClock(&cClock);
+
+    if (!OpenRenderWindow("Nerlo_VC", 1024, 768, 32)) return 0;
+
+    MSG msg = {};
+    for (;;) {
+        if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) break;
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+            continue;
+        }
+        // Minimised: keep polling, draw nothing, and leave Escape for when the window is back.
+        if (!bActive) continue;
+        if (abKeys[VK_ESCAPE]) break;
+        DrawFrame();
+        SwapBuffers(hRenderDC);
+    }
+    CloseRenderWindow();
+    return static_cast<int>(msg.wParam);
+}

@@ -1,0 +1,148 @@
+// The fullscreen window: display mode switch, window class and window, pixel format, WGL context,
+// and a teardown that gives the display back before the window (and with it "Nerlo_VC") goes.
+#include "renderer/win32/render_window.h"
+
+#include "renderer/render_state.h"
+
+bool bActive = true;
+bool abKeys[256] = {};
+HINSTANCE hRenderInstance = nullptr;
+HWND hRenderWnd = nullptr;
+HDC hRenderDC = nullptr;
+HGLRC hRenderRC = nullptr;
+
+namespace {
+
+const char kRegisteredClass[] = "OpenGL";
+// Class names match without regard to case: this names the class registered above.
+const char kCreatedClass[] = "OpenGl";
+
+// One static descriptor; its colour depth is filled in when a window is opened.
+PIXELFORMATDESCRIPTOR pfdRender = {
+    sizeof(PIXELFORMATDESCRIPTOR),
+    1,
+    PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER,
+    PFD_TYPE_RGBA,
+    0,  // colour bits: the display depth
+    0, 0, 0, 0, 0, 0,
+    0, 0,
+    0, 0, 0, 0, 0,
+    16,  // depth bits
+    0,
+    0,
+    PFD_MAIN_PLANE,
+    0,
+    0, 0, 0,
+};
+
+}  // namespace
+
+bool OpenRenderWindow(const char* pszTitle, int nWidth, int nHeight, int nBits) {
+    hRenderInstance = GetModuleHandleA(nullptr);
+
+    WNDCLASSA wc = {};
+    wc.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
+    wc.lpfnWndProc = RenderWindowProc;
+    wc.hInstance = hRenderInstance;
+    wc.hIcon = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_WINLOGO));
+    wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    wc.lpszClassName = kRegisteredClass;
+    if (!RegisterClassA(&wc)) return false;
+
+    DEVMODEA dm;
+    ZeroMemory(&dm, sizeof dm);
+    dm.dmSize = sizeof dm;
+    dm.dmPelsWidth = static_cast<DWORD>(nWidth);
+    dm.dmPelsHeight = static_cast<DWORD>(nHeight);
+    dm.dmBitsPerPel = static_cast<DWORD>(nBits);
+    dm.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
+    // No windowed fallback: a display that cannot show the scene full size ends the renderer.
+    if (ChangeDisplaySettingsA(&dm, CDS_FULLSCREEN) != DISP_CHANGE_SUCCESSFUL) return false;
+
+    ShowCursor(FALSE);
+
+    const DWORD dwExStyle = WS_EX_APPWINDOW;
+    const DWORD dwStyle = WS_POPUP;
+    RECT rc = {0, 0, nWidth, nHeight};
+    AdjustWindowRectEx(&rc, dwStyle, FALSE, dwExStyle);
+
+    hRenderWnd = CreateWindowExA(dwExStyle, kCreatedClass, pszTitle, dwStyle | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
+                                 0, 0, rc.right - rc.left, rc.bottom - rc.top, nullptr, nullptr,
+                                 hRenderInstance, nullptr);
+    if (!hRenderWnd) {
+        CloseRenderWindow();
+        return false;
+    }
+    hRenderDC = GetDC(hRenderWnd);
+    if (!hRenderDC) {
+        CloseRenderWindow();
+        return false;
+    }
+    pfdRender.cColorBits = static_cast<BYTE>(nBits);
+    const int nFormat = ChoosePixelFormat(hRenderDC, &pfdRender);
+    if (nFormat == 0 || !SetPixelFormat(hRenderDC, nFormat, &pfdRender)) {
+        CloseRenderWindow();
+        return false;
+    }
+    hRenderRC = wglCreateContext(hRenderDC);
+    if (!hRenderRC || !wglMakeCurrent(hRenderDC, hRenderRC)) {
+        CloseRenderWindow();
+        return false;
+    }
+    ShowWindow(hRenderWnd, SW_SHOW);
+    SetForegroundWindow(hRenderWnd);
+    SetFocus(hRenderWnd);
+    ResizeViewport(nWidth, nHeight);
+    if (!InitRenderState()) {
+        CloseRenderWindow();
+        return false;
+    }
+    return true;
+}
+
+void CloseRenderWindow() {
+    ChangeDisplaySettingsA(nullptr, 0);
+    ShowCursor(TRUE);
+    if (hRenderRC) {
+        wglMakeCurrent(nullptr, nullptr);
+        wglDeleteContext(hRenderRC);
+        hRenderRC = nullptr;
+    }
+    if (hRenderDC) {
+        ReleaseDC(hRenderWnd, hRenderDC);
+        hRenderDC = nullptr;
+    }
+    if (hRenderWnd) {
+        DestroyWindow(hRenderWnd);
+        hRenderWnd = nullptr;
+    }
+    UnregisterClassA(kRegisteredClass, hRenderInstance);
+}
+
+LRESULT CALLBACK RenderWindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
+    switch (uMsg) {
+    case WM_ACTIVATE:
+        // Only minimising stops the drawing; losing the focus does not.
+        bActive = HIWORD(wParam) == 0;
+        return 0;
+    case WM_SYSCOMMAND:
+        // Neither the system's screensaver nor monitor power-down may start over the scene.
+        if (wParam == SC_SCREENSAVE || wParam == SC_MONITORPOWER) return 0;
+        break;
+    case WM_CLOSE:
+        PostQuitMessage(0);
+        return 0;
+    case WM_KEYDOWN:
+        if (wParam < 256) abKeys[wParam] = true;
+        return 0;
+    case WM_KEYUP:
+        if (wParam < 256) abKeys[wParam] = false;
+        return 0;
+    case WM_SIZE:
+        ResizeViewport(LOWORD(lParam), HIWORD(lParam));
+        return 0;
+    default:
+        break;
+    }
+    return DefWindowProcA(hWnd, uMsg, wParam, lParam);
+}

@@ -1,0 +1,16 @@
+// The renderer's fullscreen window, its OpenGL context and its message handling.
+#pragma once
+#include <windows.h>
+
+extern bool bActive;
+extern bool abKeys[256];
+extern HINSTANCE hRenderInstance;
+extern HWND hRenderWnd;
+extern HDC hRenderDC;
+extern HGLRC hRenderRC;
+
+// Everything from the window class to the scene set-up; true when the window shows a ready scene.
+bool OpenRenderWindow(const char* pszTitle, int nWidth, int nHeight, int nBits);
+// Undoes OpenRenderWindow, also after a partial open: the display mode and cursor come back first.
+void CloseRenderWindow();
+LRESULT CALLBACK RenderWindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);

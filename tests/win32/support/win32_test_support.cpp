@@ -1,0 +1,213 @@
+#include "support/win32_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+namespace vtest {
+
+namespace {
+
+std::wstring Join(const std::wstring& sFolder, const std::wstring& sName) { return sFolder + L"\\" + sName; }
+
+void RemoveTree(const std::wstring& sFolder) {
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW(Join(sFolder, L"*").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring sName = fd.cFileName;
+            if (sName == L"." || sName == L"..") continue;
+            const std::wstring sPath = Join(sFolder, sName);
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(sPath);
+            } else {
+                SetFileAttributesW(sPath.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(sPath.c_str());
+            }
+        } while (FindNextFileW(h, &fd));
+        FindClose(h);
+    }
+    RemoveDirectoryW(sFolder.c_str());
+}
+
+}  // namespace
+
+std::wstring Widen(const char* pszUtf8) {
+    const int n = MultiByteToWideChar(CP_UTF8, 0, pszUtf8, -1, nullptr, 0);
+    std::wstring s(n > 0 ? n - 1 : 0, L'\0');
+    if (n > 1) MultiByteToWideChar(CP_UTF8, 0, pszUtf8, -1, &s[0], n);
+    return s;
+}
+
+std::wstring BuildBinDir() { return Widen(VANTOREL_BIN_DIR_DOS); }
+
+std::wstring MakeProgramFolder(const std::wstring& sName, const std::vector<std::wstring>& aFiles) {
+    const std::wstring sRoot = L"C:\\vantorel-tests";
+    CreateDirectoryW(sRoot.c_str(), nullptr);
+    const std::wstring sFolder = Join(sRoot, sName);
+    RemoveTree(sFolder);
+    CreateDirectoryW(sFolder.c_str(), nullptr);
+    for (const std::wstring& sFile : aFiles) {
+        const std::wstring sFrom = Join(BuildBinDir(), sFile);
+        EXPECT_TRUE(CopyFileW(sFrom.c_str(), Join(sFolder, sFile).c_str(), FALSE))
+            << "cannot copy " << std::string(sFrom.begin(), sFrom.end());
+    }
+    return sFolder;
+}
+
+bool FileExistsW(const std::wstring& sPath) {
+    const DWORD dw = GetFileAttributesW(sPath.c_str());
+    return dw != INVALID_FILE_ATTRIBUTES && !(dw & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool RemoveFileIfPresent(const std::wstring& sPath) {
+    if (FileExistsW(sPath)) {
+        SetFileAttributesW(sPath.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(sPath.c_str());
+    }
+    return !FileExistsW(sPath);
+}
+
+std::vector<unsigned char> ReadWholeFile(const std::wstring& sPath) {
+    std::vector<unsigned char> a;
+    HANDLE h = CreateFileW(sPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                           0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return a;
+    unsigned char buf[65536];
+    DWORD n = 0;
+    while (ReadFile(h, buf, sizeof buf, &n, nullptr) && n > 0) a.insert(a.end(), buf, buf + n);
+    CloseHandle(h);
+    return a;
+}
+
+CProcess::~CProcess() {
+    Kill();
+    if (info.hProcess) CloseHandle(info.hProcess);
+    if (info.hThread) CloseHandle(info.hThread);
+}
+
+bool CProcess::Start(const std::wstring& sProgram, const std::wstring& sArguments, const std::wstring& sFolder) {
+    std::wstring sCommand = L"\"" + sProgram + L"\"";
+    if (!sArguments.empty()) sCommand += L" " + sArguments;
+    STARTUPINFOW si = {};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESHOWWINDOW;
+    si.wShowWindow = SW_SHOWNORMAL;
+    return CreateProcessW(sProgram.c_str(), &sCommand[0], nullptr, nullptr, FALSE, 0, nullptr,
+                          sFolder.empty() ? nullptr : sFolder.c_str(), &si, &info) != FALSE;
+}
+
+bool CProcess::WaitForExit(DWORD nTimeoutMs) {
+    return info.hProcess && WaitForSingleObject(info.hProcess, nTimeoutMs) == WAIT_OBJECT_0;
+}
+
+bool CProcess::IsRunning() const { return info.hProcess && WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT; }
+
+DWORD CProcess::ExitCode() const {
+    DWORD dw = STILL_ACTIVE;
+    if (info.hProcess) GetExitCodeProcess(info.hProcess, &dw);
+    return dw;
+}
+
+void CProcess::Kill() {
+    if (IsRunning()) {
+        TerminateProcess(info.hProcess, 255);
+        WaitForSingleObject(info.hProcess, 5000);
+    }
+}
+
+bool WaitUntil(const std::function<bool()>& fnCondition, DWORD nTimeoutMs) {
+    const DWORD dwStart = GetTickCount();
+    for (;;) {
+        if (fnCondition()) return true;
+        if (GetTickCount() - dwStart >= nTimeoutMs) return fnCondition();
+        // Keep this thread's own queue moving: SendInput and message boxes need no stalls from us.
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        Sleep(20);
+    }
+}
+
+HWND FindTopLevel(const char* pszTitle) { return FindWindowA(nullptr, pszTitle); }
+
+DWORD WindowProcessId(HWND hWnd) {
+    DWORD dw = 0;
+    GetWindowThreadProcessId(hWnd, &dw);
+    return dw;
+}
+
+std::vector<HWND> TopLevelWindowsOf(DWORD nProcessId) {
+    struct Search {
+        DWORD nPid;
+        std::vector<HWND> a;
+    } search{nProcessId, {}};
+    EnumWindows(
+        [](HWND h, LPARAM l) -> BOOL {
+            auto* p = reinterpret_cast<Search*>(l);
+            if (WindowProcessId(h) == p->nPid) p->a.push_back(h);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.a;
+}
+
+DEVMODEA CurrentDisplayMode() {
+    DEVMODEA dm = {};
+    dm.dmSize = sizeof dm;
+    EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &dm);
+    return dm;
+}
+
+void PressKey(WORD nVirtualKey, DWORD nHoldMs) {
+    INPUT in = {};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = nVirtualKey;
+    in.ki.wScan = static_cast<WORD>(MapVirtualKeyW(nVirtualKey, MAPVK_VK_TO_VSC));
+    SendInput(1, &in, sizeof in);
+    Sleep(nHoldMs);
+    in.ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(1, &in, sizeof in);
+}
+
+void MoveMouse(int x, int y) {
+    INPUT in = {};
+    in.type = INPUT_MOUSE;
+    in.mi.dx = x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+    in.mi.dy = y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &in, sizeof in);
+}
+
+void ClickMouse(int x, int y) {
+    MoveMouse(x, y);
+    INPUT in[2] = {};
+    in[0].type = in[1].type = INPUT_MOUSE;
+    in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(1, &in[0], sizeof in[0]);
+    Sleep(60);
+    SendInput(1, &in[1], sizeof in[1]);
+}
+
+HWND FindMessageBox(DWORD nProcessId, const wchar_t* pszCaption) {
+    for (HWND h : TopLevelWindowsOf(nProcessId)) {
+        wchar_t szClass[64] = {};
+        GetClassNameW(h, szClass, 64);
+        if (std::wstring(szClass) != L"#32770") continue;
+        wchar_t szTitle[256] = {};
+        GetWindowTextW(h, szTitle, 256);
+        if (std::wstring(szTitle) == pszCaption) return h;
+    }
+    return nullptr;
+}
+
+std::wstring MessageBoxText(HWND hBox) {
+    // The message text is the static control with id 0xFFFF.
+    wchar_t szText[1024] = {};
+    GetDlgItemTextW(hBox, 0xFFFF, szText, 1024);
+    return szText;
+}
+
+void DismissMessageBox(HWND hBox) { PostMessageW(hBox, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0); }
+
+}  // namespace vtest

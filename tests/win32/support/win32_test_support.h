@@ -1,0 +1,76 @@
+// Helpers for the Win32 tests that drive the real programs under Wine: program folders, processes,
+// windows, keys and message boxes. Everything waits by polling with a deadline, never by fixed sleeps
+// alone, so a slow machine makes a test slower, not flaky.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace vtest {
+
+// The folder holding the freshly built Vantorel.scr and Vantorel.dll (a Wine drive Z: path).
+std::wstring BuildBinDir();
+
+// A new, empty program folder C:\vantorel-tests\<name>, with the listed files of the build copied in
+// (for example {L"Vantorel.scr", L"Vantorel.dll"}). Returns the folder without a trailing backslash.
+std::wstring MakeProgramFolder(const std::wstring& sName, const std::vector<std::wstring>& aFiles);
+
+// Deletes the file if it exists; true when it is gone afterwards.
+bool RemoveFileIfPresent(const std::wstring& sPath);
+bool FileExistsW(const std::wstring& sPath);
+std::vector<unsigned char> ReadWholeFile(const std::wstring& sPath);
+
+// A started program. The destructor kills it if it still runs, so a failed test leaves nothing behind.
+class CProcess {
+public:
+    CProcess() = default;
+    ~CProcess();
+    CProcess(const CProcess&) = delete;
+    CProcess& operator=(const CProcess&) = delete;
+
+    // Starts sProgram with sArguments (the part after the program name), in sFolder.
+    bool Start(const std::wstring& sProgram, const std::wstring& sArguments, const std::wstring& sFolder);
+    // True when the process ended within nTimeoutMs.
+    bool WaitForExit(DWORD nTimeoutMs);
+    bool IsRunning() const;
+    DWORD ExitCode() const;
+    DWORD Id() const { return info.dwProcessId; }
+    HANDLE Handle() const { return info.hProcess; }
+    void Kill();
+
+private:
+    PROCESS_INFORMATION info{};
+};
+
+// Polls fnCondition every 20 ms until it holds or nTimeoutMs pass; true when it held.
+bool WaitUntil(const std::function<bool()>& fnCondition, DWORD nTimeoutMs);
+
+// A top-level window with exactly this title (any class, visible or not), or null.
+HWND FindTopLevel(const char* pszTitle);
+// The id of the process that owns the window.
+DWORD WindowProcessId(HWND hWnd);
+// Every top-level window that belongs to the process.
+std::vector<HWND> TopLevelWindowsOf(DWORD nProcessId);
+
+// The current display mode.
+DEVMODEA CurrentDisplayMode();
+
+// Presses and releases a key the way a person does: down, held for nHoldMs, up (SendInput).
+void PressKey(WORD nVirtualKey, DWORD nHoldMs = 150);
+// Moves the mouse to a screen position and clicks the left button there (SendInput).
+void MoveMouse(int x, int y);
+void ClickMouse(int x, int y);
+
+// A message box of the process with this caption, or null.
+HWND FindMessageBox(DWORD nProcessId, const wchar_t* pszCaption);
+// The text shown in a message box.
+std::wstring MessageBoxText(HWND hBox);
+// Presses its OK button.
+void DismissMessageBox(HWND hBox);
+
+// UTF-8 source text as UTF-16.
+std::wstring Widen(const char* pszUtf8);
+
+}  // namespace vtest
