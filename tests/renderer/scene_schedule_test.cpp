@@ -1,0 +1,161 @@
+// The timeline: camera, drop-in, morph, tumble, texture frame and tube radius at the boundaries,
+// and the clock's wrap-safe arithmetic.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+
+#include "renderer/scene.h"
+
+namespace {
+
+struct ScheduleCase {
+    const char* pszName;
+    float t;
+    float fCameraZ;
+    bool bDropIn;
+    float fDropY;
+    bool bMorph;
+    float fCurveA;
+    int nFrame;
+};
+
+class ScheduleAtBoundary : public ::testing::TestWithParam<ScheduleCase> {};
+
+TEST_P(ScheduleAtBoundary, GivesTheCameraMorphAndFrameOfItsWindow) {
+    const ScheduleCase& c = GetParam();
+    const SceneSchedule s = ComputeSchedule(c.t);
+    EXPECT_FLOAT_EQ(s.fCameraZ, c.fCameraZ);
+    EXPECT_EQ(s.bDropIn, c.bDropIn);
+    if (c.bDropIn) EXPECT_NEAR(s.fDropY, c.fDropY, 1e-5);
+    EXPECT_EQ(s.bMorph, c.bMorph);
+    if (c.bMorph) EXPECT_NEAR(s.fCurveA, c.fCurveA, 1e-5);
+    EXPECT_EQ(s.nFrame, c.nFrame);
+    EXPECT_FLOAT_EQ(s.fRotX, 259.2f * c.t);
+    EXPECT_FLOAT_EQ(s.fRotY, 90.24f * c.t);
+    EXPECT_FLOAT_EQ(s.fRotZ, 215.68f * c.t);
+}
+
+const float kJustBelow01 = std::nextafter(0.1f, 0.0f);
+const float kJustBelow03 = std::nextafter(0.3f, 0.0f);
+const float kJustBelow07 = std::nextafter(0.7f, 0.0f);
+
+INSTANTIATE_TEST_SUITE_P(
+    Timeline, ScheduleAtBoundary,
+    ::testing::Values(
+        // The first frame: 5 units up, 5 in front, plain ring, both layers on frame 0.
+        ScheduleCase{"start", 0.0f, -5.0f, true, 5.0f, false, 0.0f, 0},
+        ScheduleCase{"drop_half_way", 0.05f, -5.0f, true, 2.5f, false, 0.0f, 100},
+        ScheduleCase{"drop_last_instant", kJustBelow01, -5.0f, true, 0.0f, false, 0.0f, 199},
+        ScheduleCase{"drop_over", 0.1f, -5.0f, false, 0.0f, false, 0.0f, 200 % 256},
+        ScheduleCase{"pulse_starts", 0.2f, -5.0f, false, 0.0f, false, 0.0f, 400 % 256},
+        ScheduleCase{"before_morph", kJustBelow03, -5.0f, false, 0.0f, false, 0.0f, 599 % 256},
+        // At 0.3 the retreat and morph start from exactly -5 and 0.
+        ScheduleCase{"morph_starts", 0.3f, -5.0f, false, 0.0f, true, 0.0f, 600 % 256},
+        ScheduleCase{"morph_half_way", 0.5f, -9.0f, false, 0.0f, true, 0.2f * 10.0f * 0.6666667f, 1000 % 256},
+        ScheduleCase{"pulse_full", 0.6f, -11.0f, false, 0.0f, true, 0.3f * 10.0f * 0.6666667f, 1200 % 256},
+        ScheduleCase{"morph_last_instant", kJustBelow07, -13.0f, false, 0.0f, true, 8.0f / 3.0f, 1399 % 256},
+        // From 0.7 the camera stays at -13 and the morph is no longer written.
+        // 0.7 in single precision is a hair below 0.7, so 2000 t is just under 1400.
+        ScheduleCase{"morph_over", 0.7f, -13.0f, false, 0.0f, false, 0.0f, 1399 % 256},
+        ScheduleCase{"timeline_over", 1.0f, -13.0f, false, 0.0f, false, 0.0f, 2000 % 256},
+        ScheduleCase{"long_after", 5.0f, -13.0f, false, 0.0f, false, 0.0f, 10000 % 256}),
+    [](const ::testing::TestParamInfo<ScheduleCase>& info) { return std::string(info.param.pszName); });
+
+TEST(TextureFrame, AdvancesEvery50MsAndWrapsEvery12_8Seconds) {
+    struct {
+        uint32_t nMs;
+        int nFrame;
+    } aCases[] = {{0, 0}, {49, 0}, {75, 1}, {12775, 255}, {12799, 255}, {12800, 0}, {12875, 1}, {25600, 0}};
+    for (const auto& c : aCases) {
+        SCOPED_TRACE(c.nMs);
+        EXPECT_EQ(ComputeSchedule(SceneTimeFromTicks(0, c.nMs, 100000)).nFrame, c.nFrame);
+    }
+}
+
+TEST(SceneTime, IsElapsedOverThePeriodAcrossTheTickCounterWrap) {
+    EXPECT_FLOAT_EQ(SceneTimeFromTicks(1000, 1000, 100000), 0.0f);
+    EXPECT_FLOAT_EQ(SceneTimeFromTicks(1000, 31000, 100000), 0.3f);
+    // Start 1 s before the 2^32 ms wrap, now 2 s after it: 3 s have passed.
+    EXPECT_FLOAT_EQ(SceneTimeFromTicks(0xFFFFFC18u, 2000u, 100000), 0.03f);
+    // After 2^32 ms the elapsed count wraps to 0 and the schedule runs from its start again.
+    EXPECT_FLOAT_EQ(SceneTimeFromTicks(5000u, 4999u, 100000), 42949.67f);
+    EXPECT_FLOAT_EQ(SceneTimeFromTicks(5000u, 5000u, 100000), 0.0f);
+}
+
+struct RadiusCase {
+    float t;
+    float x;
+    double dExpected;
+};
+
+TEST(SceneRingRadius, IsHalfUntil20sThenPulsesWithGrowingAmplitude) {
+    const double kPi = 3.14159265358979323846;
+    const RadiusCase aCases[] = {
+        {0.0f, 0.0f, 0.5},
+        {std::nextafter(0.2f, 0.0f), 1.0f, 0.5},
+        // At 0.2 the amplitude is (t - 0.2) x 0.5 = 0.
+        {0.2f, 1.3f, 0.5},
+        {0.4f, 0.25f, 0.5 + (0.4f - 0.2f) * 0.5 * std::sin(300.0 * 0.4f + 1.0)},
+        {0.6f, 0.0f, 0.5 + 0.2 * std::sin(300.0 * 0.6f)},
+        {0.9f, static_cast<float>(kPi / 8), 0.5 + 0.2 * std::sin(300.0 * 0.9f + kPi / 2)},
+    };
+    for (const RadiusCase& c : aCases) {
+        SCOPED_TRACE(testing::Message() << "t=" << c.t << " x=" << c.x);
+        fSceneTime = c.t;
+        EXPECT_NEAR(SceneRingRadius(c.x), c.dExpected, 1e-6);
+    }
+    // The two pulsing pieces meet at 0.6.
+    fSceneTime = std::nextafter(0.6f, 0.0f);
+    const float fBelow = SceneRingRadius(0.7f);
+    fSceneTime = 0.6f;
+    EXPECT_NEAR(SceneRingRadius(0.7f), fBelow, 1e-3);
+    fSceneTime = 0.0f;
+}
+
+// The clock as the frames see it: latched on the first frame, the morph kept after its window.
+class SceneClock : public ::testing::Test {
+protected:
+    void SetUp() override {
+        bSceneFirstFrame = true;
+        nScenePeriod = 100000;
+        cSceneGlass.fCurveA = 0.0f;
+        SetSceneClock(&cClock);
+    }
+    void TearDown() override {
+        SetSceneClock(nullptr);
+        bSceneFirstFrame = true;
+    }
+    CFixedTickCount cClock{0xFFFF0000u};
+};
+
+TEST_F(SceneClock, LatchesOnTheFirstFrameSoThatFrameIsAtZero) {
+    EXPECT_EQ(UpdateSceneTime().nFrame, 0);
+    EXPECT_FLOAT_EQ(fSceneTime, 0.0f);
+    EXPECT_EQ(dwSceneStart, 0xFFFF0000u);
+    cClock.Advance(10000);  // across the wrap of the tick counter
+    UpdateSceneTime();
+    EXPECT_FLOAT_EQ(fSceneTime, 0.1f);
+}
+
+TEST_F(SceneClock, KeepsTheLastMorphAmountAfter70sAndUntil30sAfterAWrap) {
+    UpdateSceneTime();
+    cClock.Advance(20000);
+    UpdateSceneTime();
+    EXPECT_FLOAT_EQ(cSceneGlass.fCurveA, 0.0f) << "no morph before 30 s";
+    cClock.Advance(49990);  // 69.99 s
+    UpdateSceneTime();
+    const float fLast = cSceneGlass.fCurveA;
+    EXPECT_NEAR(fLast, (0.6999f - 0.3f) * 10.0f * 0.6666667f, 1e-5);
+    cClock.Advance(30010);  // 100 s: nothing resets
+    UpdateSceneTime();
+    EXPECT_FLOAT_EQ(cSceneGlass.fCurveA, fLast);
+    EXPECT_EQ(ComputeSchedule(fSceneTime).fCameraZ, -13.0f);
+    // 2^32 ms after the start the schedule begins again; the morph amount waits for 30 s.
+    cClock.Set(dwSceneStart + 5000);
+    UpdateSceneTime();
+    EXPECT_FLOAT_EQ(fSceneTime, 0.05f);
+    EXPECT_FLOAT_EQ(cSceneGlass.fCurveA, fLast);
+}
+
+}  // namespace
