@@ -12,7 +12,7 @@ packages=(
   # running them for real: Wine, a private X display, a private sound server
   wine wine64 xvfb xauth x11-utils xdotool pulseaudio pulseaudio-utils
   # the Japanese code page, a font with both Latin and Japanese glyphs, picture and sound tools
-  locales fonts-ipafont-gothic imagemagick sox python3
+  locales fonts-ipafont-gothic imagemagick sox python3 bc
 )
 
 missing=()
