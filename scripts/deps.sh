@@ -10,7 +10,7 @@ packages=(
   # the Windows programs: mingw-w64 with the posix thread model (GoogleTest needs it)
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools
   # running them for real: Wine, a private X display, a private sound server
-  wine wine64 xvfb xauth x11-utils xdotool pulseaudio pulseaudio-utils
+  wine wine64 xvfb xauth x11-utils x11-xserver-utils xdotool pulseaudio pulseaudio-utils
   # the Japanese code page, a font with both Latin and Japanese glyphs, picture and sound tools
   locales fonts-ipafont-gothic imagemagick sox python3 bc
 )
