@@ -43,6 +43,12 @@ public:
     int nLayerFrame[2] = {0, 0};
     CTriangle* pcTriangleList = nullptr;
     int nTriangles = 0;
+
+private:
+    // Working memory of GenerateMesh, kept from frame to frame: the sizes hardly ever change.
+    float* pfGrid = nullptr;        // (nSegments + 1) x nRingPoints samples of x, y, z, s, t
+    long long nGridSamples = 0;
+    long long nTriangleCapacity = 0;  // records allocated at pcTriangleList
 };
 
 // The driver's ARB multitexture entry points, resolved by name in this order.
