@@ -1,0 +1,12 @@
+// The music player the show form gets on Windows.
+#pragma once
+
+#include <memory>
+
+#include "frontend/music/nerlo_bgm.h"
+
+namespace Nerlo_BGM {
+
+std::unique_ptr<CMusicPlayer> MakeMusicPlayer();
+
+}  // namespace Nerlo_BGM
