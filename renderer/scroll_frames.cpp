@@ -1,0 +1,32 @@
+// Shifts whole rows at a time: one rotation per row for the columns, one rotation of the block for the
+// rows, however large the step. 512 frames are made at start-up, so this must stay cheap.
+#include "renderer/scroll_frames.h"
+
+#include <algorithm>
+
+namespace {
+
+// The step as a rotation toward higher positions, in 0 .. nLength - 1.
+size_t ForwardSteps(int nStep, int nLength) {
+    const long long nMod = static_cast<long long>(nStep) % nLength;
+    return static_cast<size_t>(nMod < 0 ? nMod + nLength : nMod);
+}
+
+}  // namespace
+
+void ShiftPictureCyclic(uint8_t* pPixels, int nWidth, int nHeight, int nPixelBytes, int nDx, int nDy) {
+    if (!pPixels || nWidth <= 0 || nHeight <= 0 || nPixelBytes <= 0) return;
+    const size_t nRowBytes = static_cast<size_t>(nWidth) * nPixelBytes;
+    const size_t nColumnShift = ForwardSteps(nDx, nWidth) * nPixelBytes;
+    if (nColumnShift) {
+        for (int y = 0; y < nHeight; ++y) {
+            uint8_t* pRow = pPixels + nRowBytes * y;
+            std::rotate(pRow, pRow + nRowBytes - nColumnShift, pRow + nRowBytes);
+        }
+    }
+    const size_t nRowShift = ForwardSteps(nDy, nHeight) * nRowBytes;
+    if (nRowShift) {
+        uint8_t* pEnd = pPixels + nRowBytes * nHeight;
+        std::rotate(pPixels, pEnd - nRowShift, pEnd);
+    }
+}
