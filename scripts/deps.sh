@@ -13,6 +13,8 @@ packages=(
   wine wine64 xvfb xauth x11-utils x11-xserver-utils xdotool pulseaudio pulseaudio-utils
   # the Japanese code page, a font with both Latin and Japanese glyphs, picture and sound tools
   locales fonts-ipafont-gothic imagemagick sox python3 bc
+  # remaking the MP3 that the Win32 music test plays (tests/win32/music_make_tone_mp3.sh)
+  lame
 )
 
 missing=()

@@ -1,4 +1,4 @@
-// The music player the show form gets on Windows.
+// The music player the show form gets on Windows: the MCI player over winmm.
 #pragma once
 
 #include <memory>

@@ -1,0 +1,296 @@
+// The music player for real under Wine, with PulseAudio's null sink as the sound card: a WAV loops
+// until stopped, an MP3 plays and starts again after its end, a CD watch ends on a machine without
+// a drive, and a show run of Vantorel.scr plays the chosen file while the renderer's window lives.
+// What reaches the sound card is heard by recording the null sink's monitor, the default input.
+//
+// Copied into a program folder as Vantorel.dll, this test program plays a renderer that shows its
+// window for the milliseconds written in stand_in.txt beside it.
+#include <windows.h>
+#include <mmsystem.h>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "frontend/music/bgm_player.h"
+#include "frontend/music/win32/music_player_win32.h"
+#include "frontend/music/win32/music_port_win32.h"
+#include "music_tone_mp3.h"
+#include "support/win32_test_support.h"
+
+namespace {
+
+constexpr int kRate = 22050;
+// Silence records as 0; the test tones are at half scale, about 11000 RMS.
+constexpr double kSoundRms = 1000.0;
+constexpr double kSilenceRms = 50.0;
+
+// ---- the stand-in renderer -------------------------------------------------------------------
+
+std::wstring OwnPath() {
+    wchar_t szPath[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, szPath, MAX_PATH);
+    return szPath;
+}
+
+std::wstring FolderOfPath(const std::wstring& sPath) { return sPath.substr(0, sPath.find_last_of(L'\\')); }
+
+LRESULT CALLBACK StandInProc(HWND hWnd, UINT nMessage, WPARAM wParam, LPARAM lParam) {
+    if (nMessage == WM_DESTROY) PostQuitMessage(0);
+    return DefWindowProcW(hWnd, nMessage, wParam, lParam);
+}
+
+void RunStandInRenderer() {
+    int nWindowMs = 0;
+    if (FILE* pFile = _wfopen((FolderOfPath(OwnPath()) + L"\\stand_in.txt").c_str(), L"r")) {
+        if (fscanf(pFile, "%d", &nWindowMs) != 1) nWindowMs = 0;
+        fclose(pFile);
+    }
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc = StandInProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"StandInRenderer";
+    RegisterClassW(&windowClass);
+    HWND hWnd = CreateWindowExW(0, L"StandInRenderer", L"Nerlo_VC", WS_POPUP, 0, 0, 64, 64, nullptr, nullptr,
+                                windowClass.hInstance, nullptr);
+    SetTimer(hWnd, 1, static_cast<UINT>(nWindowMs), nullptr);
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (message.message == WM_TIMER) DestroyWindow(hWnd);
+        DispatchMessageW(&message);
+    }
+}
+
+const bool g_bIsStandIn = [] {
+    const std::wstring sPath = OwnPath();
+    if (sPath.size() >= 13 && _wcsicmp(sPath.c_str() + sPath.size() - 13, L"\\Vantorel.dll") == 0) {
+        RunStandInRenderer();
+        ExitProcess(0);
+    }
+    return false;
+}();
+
+// ---- sound files and the ear -----------------------------------------------------------------
+
+void WriteBytes(const std::wstring& sPath, const void* pData, std::size_t nSize) {
+    FILE* pFile = _wfopen(sPath.c_str(), L"wb");
+    ASSERT_NE(pFile, nullptr);
+    fwrite(pData, 1, nSize, pFile);
+    fclose(pFile);
+}
+
+void Put32(std::vector<unsigned char>& a, std::uint32_t n) {
+    for (int i = 0; i < 4; ++i) a.push_back(static_cast<unsigned char>(n >> (8 * i)));
+}
+void Put16(std::vector<unsigned char>& a, std::uint16_t n) {
+    a.push_back(static_cast<unsigned char>(n));
+    a.push_back(static_cast<unsigned char>(n >> 8));
+}
+
+// A 440 Hz sine at half scale, 16-bit mono PCM.
+void WriteToneWav(const std::wstring& sPath, int nMs) {
+    const std::uint32_t nSamples = kRate * nMs / 1000;
+    std::vector<unsigned char> a;
+    a.insert(a.end(), {'R', 'I', 'F', 'F'});
+    Put32(a, 36 + nSamples * 2);
+    a.insert(a.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
+    Put32(a, 16);
+    Put16(a, WAVE_FORMAT_PCM);
+    Put16(a, 1);
+    Put32(a, kRate);
+    Put32(a, kRate * 2);
+    Put16(a, 2);
+    Put16(a, 16);
+    a.insert(a.end(), {'d', 'a', 't', 'a'});
+    Put32(a, nSamples * 2);
+    for (std::uint32_t i = 0; i < nSamples; ++i) {
+        Put16(a, static_cast<std::uint16_t>(static_cast<std::int16_t>(16000 * std::sin(2 * 3.14159265358979 * 440 * i / kRate))));
+    }
+    WriteBytes(sPath, a.data(), a.size());
+}
+
+// Records nMs of the default input and returns its RMS level; empty when nothing could be recorded.
+std::optional<double> RecordRms(DWORD nMs) {
+    WAVEFORMATEX format = {WAVE_FORMAT_PCM, 1, kRate, kRate * 2, 2, 16, 0};
+    HWAVEIN hIn = nullptr;
+    if (waveInOpen(&hIn, WAVE_MAPPER, &format, 0, 0, CALLBACK_NULL) != MMSYSERR_NOERROR) return std::nullopt;
+    std::vector<std::int16_t> aSamples(kRate * nMs / 1000);
+    WAVEHDR header = {};
+    header.lpData = reinterpret_cast<LPSTR>(aSamples.data());
+    header.dwBufferLength = static_cast<DWORD>(aSamples.size() * 2);
+    waveInPrepareHeader(hIn, &header, sizeof header);
+    waveInAddBuffer(hIn, &header, sizeof header);
+    waveInStart(hIn);
+    const bool bDone = vtest::WaitUntil([&] { return (header.dwFlags & WHDR_DONE) != 0; }, nMs + 5000);
+    waveInReset(hIn);
+    waveInUnprepareHeader(hIn, &header, sizeof header);
+    waveInClose(hIn);
+    if (!bDone || header.dwBytesRecorded == 0) return std::nullopt;
+    double fSum = 0;
+    const std::size_t n = header.dwBytesRecorded / 2;
+    for (std::size_t i = 0; i < n; ++i) fSum += double(aSamples[i]) * aSamples[i];
+    return std::sqrt(fSum / n);
+}
+
+// ---- MCI seen from the test ------------------------------------------------------------------
+
+std::string MciAnswer(const char* pszCommand, MCIERROR* pnCode = nullptr) {
+    char szAnswer[128] = {};
+    const MCIERROR nCode = mciSendStringA(pszCommand, szAnswer, sizeof szAnswer, nullptr);
+    if (pnCode) *pnCode = nCode;
+    return nCode == 0 ? szAnswer : "error " + std::to_string(nCode);
+}
+
+std::string Narrow(const std::wstring& s) { return std::string(s.begin(), s.end()); }
+
+class MusicUnderWine : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_GT(waveOutGetNumDevs(), 0u) << "the Wine environment has no sound device";
+        sFolder = vtest::MakeProgramFolder(L"music player", {});
+    }
+    Nerlo_BGM::CMusicPortWin32 port;
+    Nerlo_BGM::CBgmPlayer player{port};
+    std::wstring sFolder;
+};
+
+// The sound server and the MP3 decoder take their time to start and to drain: listen in short
+// takes until the level is reached or nWithinMs have passed.
+bool HearsSound(DWORD nWithinMs) {
+    const DWORD nStart = GetTickCount();
+    do {
+        const auto nRms = RecordRms(250);
+        if (nRms && *nRms > kSoundRms) return true;
+    } while (GetTickCount() - nStart < nWithinMs);
+    return false;
+}
+bool HearsSilence(DWORD nWithinMs) {
+    const DWORD nStart = GetTickCount();
+    do {
+        const auto nRms = RecordRms(250);
+        if (nRms && *nRms < kSilenceRms) return true;
+    } while (GetTickCount() - nStart < nWithinMs);
+    return false;
+}
+
+TEST_F(MusicUnderWine, AWavLoopsUntilStopped) {
+    const std::wstring sWav = sFolder + L"\\short tone.wav";
+    WriteToneWav(sWav, 400);
+    ASSERT_TRUE(HearsSilence(2000)) << "the sound card is not quiet before the test";
+    player.WAV_Play(Narrow(sWav));
+    Sleep(1000);  // past its end twice
+    // A whole take at the level: the loop leaves no gap of a quarter second.
+    const auto nPlaying = RecordRms(800);
+    EXPECT_TRUE(nPlaying && *nPlaying > kSoundRms) << "level " << nPlaying.value_or(-1) << " while it loops";
+    player.WAV_Stop();
+    EXPECT_TRUE(HearsSilence(2000)) << "still heard after WAV_Stop";
+}
+
+TEST_F(MusicUnderWine, AnMp3PlaysAndStartsAgainAfterItsEnd) {
+    // A path with blanks: the open command quotes it.
+    const std::wstring sMp3 = sFolder + L"\\tone one.mp3";
+    WriteBytes(sMp3, kToneMp3, sizeof kToneMp3);
+    player.MP3_Play(Narrow(sMp3));
+    EXPECT_EQ(MciAnswer("status MP3Play mode"), "playing");
+    EXPECT_TRUE(player.MP3_IsPlaying());
+    EXPECT_TRUE(HearsSound(2500));
+
+    ASSERT_TRUE(vtest::WaitUntil([] { return MciAnswer("status MP3Play mode") == "stopped"; }, 8000))
+        << "the 3 s tone did not end; mode " << MciAnswer("status MP3Play mode");
+    EXPECT_FALSE(player.MP3_IsPlaying());
+    EXPECT_TRUE(HearsSilence(2000)) << "still heard after its end";
+
+    player.MP3_Watch();
+    EXPECT_EQ(MciAnswer("status MP3Play mode"), "playing");
+    EXPECT_LT(std::atoi(MciAnswer("status MP3Play position").c_str()), 1000) << "not restarted from its start";
+    EXPECT_TRUE(HearsSound(2500)) << "not heard after the restart";
+
+    player.MP3_Stop();
+    MCIERROR nCode = 0;
+    MciAnswer("status MP3Play mode", &nCode);
+    EXPECT_NE(nCode, 0u) << "MP3_Stop left the device open";
+}
+
+TEST_F(MusicUnderWine, AMissingMp3PlaysNothingAndItsWatchFailsSilently) {
+    player.MP3_Play(Narrow(sFolder + L"\\gone.mp3"));
+    MCIERROR nCode = 0;
+    MciAnswer("status MP3Play mode", &nCode);
+    EXPECT_NE(nCode, 0u);
+    EXPECT_FALSE(player.MP3_IsPlaying());
+    player.MP3_Watch();
+    player.MP3_Stop();
+    EXPECT_TRUE(HearsSilence(1000));
+}
+
+TEST_F(MusicUnderWine, WithoutACdDriveTheFirstCdWatchEndsIt) {
+    for (const std::int16_t nRepeat : {0, 3}) {
+        SCOPED_TRACE(nRepeat);
+        player.CD_Open();
+        player.CD_Watch(nRepeat);
+        EXPECT_FALSE(player.CD_Continue()) << "MCI_Message: " << player.MCI_Message();
+        player.CD_Stop();
+    }
+}
+
+TEST_F(MusicUnderWine, McISendKeepsTheSystemsErrorText) {
+    const std::int32_t nCode = player.MCI_Send("status NoSuchDevice mode");
+    ASSERT_NE(nCode, 0);
+    char szText[256] = {};
+    ASSERT_TRUE(mciGetErrorStringA(static_cast<MCIERROR>(nCode), szText, sizeof szText));
+    EXPECT_EQ(player.MCI_Message(), szText);
+    EXPECT_EQ(player.MCI_Query("status NoSuchDevice mode"), "Error:" + std::to_string(nCode));
+}
+
+TEST_F(MusicUnderWine, TheShowFormsPlayerIsTheWinmmOne) {
+    const std::wstring sWav = sFolder + L"\\tone.wav";
+    WriteToneWav(sWav, 2000);
+    const auto pPlayer = Nerlo_BGM::MakeMusicPlayer();
+    pPlayer->WAV_Play(Narrow(sWav));
+    EXPECT_TRUE(HearsSound(2500));
+    pPlayer->WAV_Stop();
+    EXPECT_TRUE(HearsSilence(2000));
+}
+
+// ---- a show run of Vantorel.scr ---------------------------------------------------------------
+
+struct RunCase {
+    const char* pszName;
+    const wchar_t* pszFile;
+};
+
+void PrintTo(const RunCase& c, std::ostream* os) { *os << c.pszName; }
+
+class MusicOfAShowRun : public MusicUnderWine, public testing::WithParamInterface<RunCase> {};
+
+TEST_P(MusicOfAShowRun, PlaysWhileTheRendererRunsAndStopsWithIt) {
+    const std::wstring sRunFolder = vtest::MakeProgramFolder(L"music_run", {L"Vantorel.scr"});
+    ASSERT_TRUE(CopyFileW(OwnPath().c_str(), (sRunFolder + L"\\Vantorel.dll").c_str(), FALSE));
+    WriteBytes(sRunFolder + L"\\stand_in.txt", "4000", 4);
+    const std::wstring sMusic = sRunFolder + L"\\" + GetParam().pszFile;
+    if (sMusic.back() == L'3') {
+        WriteBytes(sMusic, kToneMp3, sizeof kToneMp3);
+    } else {
+        WriteToneWav(sMusic, 1000);
+    }
+    // The keys BGM区分 and BGMﾌｧｲﾙ in code page 932, as the settings file holds them.
+    const std::string sIni = "[Section]\r\nBGM\x8b\xe6\x95\xaa=2\r\nBGM\xcc\xa7\xb2\xd9=" + Narrow(sMusic) + "\r\n";
+    WriteBytes(sRunFolder + L"\\Vantorel.ini", sIni.data(), sIni.size());
+
+    vtest::CProcess saver;
+    ASSERT_TRUE(saver.Start(sRunFolder + L"\\Vantorel.scr", L"/s", sRunFolder));
+    ASSERT_TRUE(vtest::WaitUntil([] { return vtest::FindTopLevel("Nerlo_VC") != nullptr; }, 10000));
+    EXPECT_TRUE(HearsSound(2500)) << "nothing heard during the run";
+    ASSERT_TRUE(saver.WaitForExit(8000)) << "the run did not end with the renderer";
+    EXPECT_TRUE(HearsSilence(2000)) << "still heard after the run";
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, MusicOfAShowRun, testing::Values(RunCase{"Mp3", L"tone.MP3"},
+                                                                 RunCase{"Wav", L"tone.wav"}),
+                         [](const testing::TestParamInfo<RunCase>& info) { return info.param.pszName; });
+
+}  // namespace
