@@ -13,6 +13,9 @@
 #define IDB_PIC1_2 103
 #define IDB_PIC1_3 104
 
+/* The preview form's still, Img_Prev. */
+#define IDB_PREVIEW 110
+
 #define VANTOREL_VERSION_TEXT "1.00"
 
 #endif

@@ -10,6 +10,7 @@
 #include "frontend/show_run.h"
 #include "frontend/startup.h"
 #include "frontend/win32/frontend_port_win32.h"
+#include "frontend/win32/preview_form_win32.h"
 #include "frontend/win32/show_form_win32.h"
 #include "frontend/win32/win32_text.h"
 
@@ -51,9 +52,14 @@ int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, PWSTR, int) {
             form.Form_Load();
             return RunMessageLoop();
         }
-        // The preview window and the settings dialog come with their own forms; until then these
-        // modes end where the window would open.
-        case Nerlo_B::StartupNext::ShowPreview:
+        case Nerlo_B::StartupNext::ShowPreview: {
+            // The process lives as long as the form; it ends with the form's window.
+            Nerlo_B::CPreviewFormWin32 preview(hInstance, hInstance, state.ApiResult);
+            if (preview.Build(state.commandLine.nPreviewParent)) RunMessageLoop();
+            break;
+        }
+        // The settings dialog comes with its own form; until then this mode ends where the window
+        // would open.
         case Nerlo_B::StartupNext::ShowSettingsDialog:
         case Nerlo_B::StartupNext::EndProgram:
             break;
