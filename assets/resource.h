@@ -16,6 +16,14 @@
 /* The preview form's still, Img_Prev. */
 #define IDB_PREVIEW 110
 
+/* The Command button's six skins, in the order of its looks (Normal .. Disable). */
+#define IDB_SKIN_NORMAL 120
+#define IDB_SKIN_HIGHLIGHT 121
+#define IDB_SKIN_HIGHLIGHTSELECT 122
+#define IDB_SKIN_SELECTED 123
+#define IDB_SKIN_PRESSED 124
+#define IDB_SKIN_DISABLE 125
+
 #define VANTOREL_VERSION_TEXT "1.00"
 
 #endif

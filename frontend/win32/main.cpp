@@ -6,6 +6,7 @@
 #include <string>
 
 #include "frontend/music/win32/music_player_win32.h"
+#include "frontend/settings_dialog/win32/settings_dialog_win32.h"
 #include "frontend/settings_file.h"
 #include "frontend/show_run.h"
 #include "frontend/startup.h"
@@ -58,9 +59,9 @@ int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, PWSTR, int) {
             if (preview.Build(state.commandLine.nPreviewParent)) RunMessageLoop();
             break;
         }
-        // The settings dialog comes with its own form; until then this mode ends where the window
-        // would open.
         case Nerlo_B::StartupNext::ShowSettingsDialog:
+            Nerlo_P::ShowSettingsDialog(hInstance, port, state);
+            break;
         case Nerlo_B::StartupNext::EndProgram:
             break;
     }
