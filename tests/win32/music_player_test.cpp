@@ -21,6 +21,7 @@
 #include "frontend/music/win32/music_player_win32.h"
 #include "frontend/music/win32/music_port_win32.h"
 #include "music_tone_mp3.h"
+#include "support/stand_in_renderer.h"
 #include "support/win32_test_support.h"
 
 namespace {
@@ -32,48 +33,8 @@ constexpr double kSilenceRms = 50.0;
 
 // ---- the stand-in renderer -------------------------------------------------------------------
 
-std::wstring OwnPath() {
-    wchar_t szPath[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, szPath, MAX_PATH);
-    return szPath;
-}
+const bool g_bIsStandIn = vtest::RunAsStandInRendererIfNamedSo();
 
-std::wstring FolderOfPath(const std::wstring& sPath) { return sPath.substr(0, sPath.find_last_of(L'\\')); }
-
-LRESULT CALLBACK StandInProc(HWND hWnd, UINT nMessage, WPARAM wParam, LPARAM lParam) {
-    if (nMessage == WM_DESTROY) PostQuitMessage(0);
-    return DefWindowProcW(hWnd, nMessage, wParam, lParam);
-}
-
-void RunStandInRenderer() {
-    int nWindowMs = 0;
-    if (FILE* pFile = _wfopen((FolderOfPath(OwnPath()) + L"\\stand_in.txt").c_str(), L"r")) {
-        if (fscanf(pFile, "%d", &nWindowMs) != 1) nWindowMs = 0;
-        fclose(pFile);
-    }
-    WNDCLASSW windowClass = {};
-    windowClass.lpfnWndProc = StandInProc;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = L"StandInRenderer";
-    RegisterClassW(&windowClass);
-    HWND hWnd = CreateWindowExW(0, L"StandInRenderer", L"Nerlo_VC", WS_POPUP, 0, 0, 64, 64, nullptr, nullptr,
-                                windowClass.hInstance, nullptr);
-    SetTimer(hWnd, 1, static_cast<UINT>(nWindowMs), nullptr);
-    MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (message.message == WM_TIMER) DestroyWindow(hWnd);
-        DispatchMessageW(&message);
-    }
-}
-
-const bool g_bIsStandIn = [] {
-    const std::wstring sPath = OwnPath();
-    if (sPath.size() >= 13 && _wcsicmp(sPath.c_str() + sPath.size() - 13, L"\\Vantorel.dll") == 0) {
-        RunStandInRenderer();
-        ExitProcess(0);
-    }
-    return false;
-}();
 
 // ---- sound files and the ear -----------------------------------------------------------------
 
@@ -268,9 +229,7 @@ void PrintTo(const RunCase& c, std::ostream* os) { *os << c.pszName; }
 class MusicOfAShowRun : public MusicUnderWine, public testing::WithParamInterface<RunCase> {};
 
 TEST_P(MusicOfAShowRun, PlaysWhileTheRendererRunsAndStopsWithIt) {
-    const std::wstring sRunFolder = vtest::MakeProgramFolder(L"music_run", {L"Vantorel.scr"});
-    ASSERT_TRUE(CopyFileW(OwnPath().c_str(), (sRunFolder + L"\\Vantorel.dll").c_str(), FALSE));
-    WriteBytes(sRunFolder + L"\\stand_in.txt", "4000", 4);
+    const std::wstring sRunFolder = vtest::MakeStandInFolder(L"music_run", 0, 4000);
     const std::wstring sMusic = sRunFolder + L"\\" + GetParam().pszFile;
     if (sMusic.back() == L'3') {
         WriteBytes(sMusic, kToneMp3, sizeof kToneMp3);

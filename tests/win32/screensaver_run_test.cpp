@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "support/stand_in_renderer.h"
 #include "support/win32_test_support.h"
 
 namespace {
@@ -21,53 +22,8 @@ const wchar_t* const kTextureFiles[3] = {L"C:\\s_vell\\Nerlo01.bmp", L"C:\\s_vel
 
 // ---- the stand-in renderer -------------------------------------------------------------------
 
-std::wstring OwnPath() {
-    wchar_t szPath[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, szPath, MAX_PATH);
-    return szPath;
-}
+const bool g_bIsStandIn = vtest::RunAsStandInRendererIfNamedSo();
 
-std::wstring FolderOfPath(const std::wstring& sPath) { return sPath.substr(0, sPath.find_last_of(L'\\')); }
-
-LRESULT CALLBACK StandInProc(HWND hWnd, UINT nMessage, WPARAM wParam, LPARAM lParam) {
-    if (nMessage == WM_DESTROY) PostQuitMessage(0);
-    return DefWindowProcW(hWnd, nMessage, wParam, lParam);
-}
-
-// Waits nDelayMs (a display mode switch), shows a "Nerlo_VC" window for nWindowMs unless that is
-// negative, then ends.
-void RunStandInRenderer() {
-    int nDelayMs = 0, nWindowMs = -1;
-    if (FILE* pFile = _wfopen((FolderOfPath(OwnPath()) + L"\\stand_in.txt").c_str(), L"r")) {
-        if (fscanf(pFile, "%d %d", &nDelayMs, &nWindowMs) != 2) nWindowMs = -1;
-        fclose(pFile);
-    }
-    Sleep(nDelayMs);
-    if (nWindowMs < 0) return;
-    WNDCLASSW windowClass = {};
-    windowClass.lpfnWndProc = StandInProc;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = L"StandInRenderer";
-    RegisterClassW(&windowClass);
-    HWND hWnd = CreateWindowExW(0, L"StandInRenderer", L"Nerlo_VC", WS_POPUP, 0, 0, 64, 64, nullptr, nullptr,
-                                windowClass.hInstance, nullptr);
-    SetTimer(hWnd, 1, static_cast<UINT>(nWindowMs), nullptr);
-    MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (message.message == WM_TIMER) DestroyWindow(hWnd);
-        DispatchMessageW(&message);
-    }
-}
-
-// Runs before the tests are even registered: as Vantorel.dll this program is the stand-in only.
-const bool g_bIsStandIn = [] {
-    const std::wstring sPath = OwnPath();
-    if (sPath.size() >= 13 && _wcsicmp(sPath.c_str() + sPath.size() - 13, L"\\Vantorel.dll") == 0) {
-        RunStandInRenderer();
-        ExitProcess(0);
-    }
-    return false;
-}();
 
 // ---- helpers ---------------------------------------------------------------------------------
 
@@ -79,19 +35,6 @@ void RemoveTextures() {
     for (const wchar_t* pszFile : kTextureFiles) ASSERT_TRUE(vtest::RemoveFileIfPresent(pszFile));
 }
 
-// A program folder whose Vantorel.dll is this test program acting as a stand-in renderer.
-std::wstring MakeStandInFolder(const std::wstring& sName, int nDelayMs, int nWindowMs) {
-    const std::wstring sFolder = vtest::MakeProgramFolder(sName, {L"Vantorel.scr"});
-    EXPECT_TRUE(CopyFileW(OwnPath().c_str(), (sFolder + L"\\Vantorel.dll").c_str(), FALSE));
-    const std::string sPlan = std::to_string(nDelayMs) + " " + std::to_string(nWindowMs);
-    FILE* pFile = _wfopen((sFolder + L"\\stand_in.txt").c_str(), L"w");
-    EXPECT_NE(pFile, nullptr);
-    if (pFile) {
-        fputs(sPlan.c_str(), pFile);
-        fclose(pFile);
-    }
-    return sFolder;
-}
 
 // A process of ours, reached by id; true when it has ended (or never was) within nTimeoutMs.
 bool ProcessEnds(DWORD nProcessId, DWORD nTimeoutMs) {
@@ -220,7 +163,7 @@ INSTANTIATE_TEST_SUITE_P(ShowSwitches, ScreensaverRun, testing::Values(L"/s", L"
                          });
 
 TEST_F(ScreensaverTest, ASecondShowStartDuringARunEndsAtOnce) {
-    const std::wstring sFolder = MakeStandInFolder(L"run_second", 0, 8000);
+    const std::wstring sFolder = vtest::MakeStandInFolder(L"run_second", 0, 8000);
     vtest::CProcess first;
     ASSERT_TRUE(first.Start(sFolder + L"\\Vantorel.scr", L"/s", sFolder));
     ASSERT_TRUE(vtest::WaitUntil([] { return vtest::FindTopLevel(kRendererTitle) != nullptr; }, 10000));
@@ -257,7 +200,7 @@ class ScreensaverSlowRenderer : public ScreensaverTestWithParam<SlowStartCase> {
 
 TEST_P(ScreensaverSlowRenderer, RunLastsUntilTheRendererIsDone) {
     const SlowStartCase& c = GetParam();
-    const std::wstring sFolder = MakeStandInFolder(L"run_slow", c.nDelayMs, c.nWindowMs);
+    const std::wstring sFolder = vtest::MakeStandInFolder(L"run_slow", c.nDelayMs, c.nWindowMs);
     vtest::CProcess saver;
     const DWORD nStart = GetTickCount();
     ASSERT_TRUE(saver.Start(sFolder + L"\\Vantorel.scr", L"/s", sFolder));
