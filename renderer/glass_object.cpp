@@ -2,6 +2,8 @@
 // coordinates, sphere-mapped reflection layer on unit 1.
 #include "renderer/glass_object.h"
 
+#include "renderer/layer_colour.h"
+
 #include <algorithm>
 #include <new>
 
@@ -73,14 +75,7 @@ void CGlassObject::Draw() {
     // A rotation about no axis is undefined (the axis is normalised); the scene keeps (0, 0, 0).
     if (fRotation[1] != 0.0f || fRotation[2] != 0.0f || fRotation[3] != 0.0f)
         glRotatef(fRotation[0], fRotation[1], fRotation[2], fRotation[3]);
-    if (bBlend) {
-        glColor4fv(fColour);
-        glEnable(GL_BLEND);
-        glBlendFunc(nBlendSrc, nBlendDst);
-        glDepthMask(GL_FALSE);
-    } else {
-        glColor3fv(fColour);
-    }
+    ApplyLayerColour(fColour, bBlend, nBlendSrc, nBlendDst);
     GenerateMesh();
     DrawMesh();
     glDepthMask(GL_TRUE);

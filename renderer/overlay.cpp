@@ -2,6 +2,8 @@
 // whatever camera the scene has set up.
 #include "renderer/overlay.h"
 
+#include "renderer/layer_colour.h"
+
 namespace {
 
 const GLbitfield kAllAttribGroups = 0xFFFFF;
@@ -35,14 +37,7 @@ void COverlay::Draw() {
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     glLoadIdentity();
-    if (bBlend) {
-        glColor4fv(fColour);
-        glEnable(GL_BLEND);
-        glBlendFunc(nBlendSrc, nBlendDst);
-        glDepthMask(GL_FALSE);
-    } else {
-        glColor3fv(fColour);
-    }
+    ApplyLayerColour(fColour, bBlend, nBlendSrc, nBlendDst);
     glDepthMask(bDepthWrite ? GL_TRUE : GL_FALSE);
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
