@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -26,11 +27,29 @@ struct Picture {
     std::vector<uint8_t> aRgb;  // top row first
 };
 
-std::string MakeTempFolder() {
-    char szTemplate[] = "/tmp/vantorel-frames-XXXXXX";
-    const char* psz = mkdtemp(szTemplate);
-    return psz ? psz : "";
-}
+// Every folder a test makes is removed when the test program ends.
+class CTempFolders : public ::testing::Environment {
+public:
+    std::string Make() {
+        char szTemplate[] = "/tmp/vantorel-frames-XXXXXX";
+        const char* psz = mkdtemp(szTemplate);
+        if (!psz) return "";
+        aFolders.push_back(psz);
+        return psz;
+    }
+    void TearDown() override {
+        for (const std::string& s : aFolders) std::filesystem::remove_all(s);
+        aFolders.clear();
+    }
+
+private:
+    std::vector<std::string> aFolders;
+};
+
+CTempFolders* const pTempFolders =
+    static_cast<CTempFolders*>(::testing::AddGlobalTestEnvironment(new CTempFolders));
+
+std::string MakeTempFolder() { return pTempFolders->Make(); }
 
 void CopyFile(const std::string& sFrom, const std::string& sTo) {
     std::ifstream in(sFrom, std::ios::binary);
