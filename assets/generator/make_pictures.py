@@ -76,6 +76,18 @@ def wrap_delta(d):
     return d - SIZE if d > SIZE / 2 else d
 
 
+def disc_pixels(cx, cy, radius, reach):
+    """The pixels around a dot centred at (cx, cy), wrapped onto the torus: yields the pixel's index,
+    its wrapped offsets from the centre and its squared distance in radii."""
+    for oy in range(-reach, reach + 1):
+        y = int(cy) + oy
+        dy = wrap_delta(y + 0.5 - cy)
+        for ox in range(-reach, reach + 1):
+            x = int(cx) + ox
+            dx = wrap_delta(x + 0.5 - cx)
+            yield (y % SIZE) * SIZE + (x % SIZE), dx, dy, (dx * dx + dy * dy) / (radius * radius)
+
+
 # --- Windows BMP -----------------------------------------------------------
 
 def bmp_bytes(width, height, rgb_rows):
@@ -113,28 +125,22 @@ def make_sparkles():
         # A tiny white glint in the bigger dots makes them read as glass.
         glint = radius > 2.4
         reach = int(radius) + 2
-        for oy in range(-reach, reach + 1):
-            y = int(cy) + oy
-            dy = wrap_delta(y + 0.5 - cy)
-            for ox in range(-reach, reach + 1):
-                x = int(cx) + ox
-                dx = wrap_delta(x + 0.5 - cx)
-                r2 = (dx * dx + dy * dy) / (radius * radius)
-                if r2 >= 1.0:
-                    continue
-                a = (1.0 - r2)
-                a = strength * a * a * (3.0 - 2.0 * a)  # soft shoulder, no hard rim
-                p = img[(y % SIZE) * SIZE + (x % SIZE)]
-                for c in range(3):
-                    p[c] += (colour[c] - p[c]) * a
-                if glint:
-                    gdx = dx + radius * 0.3
-                    gdy = dy + radius * 0.3
-                    g2 = (gdx * gdx + gdy * gdy) / (0.09 * radius * radius + 0.3)
-                    if g2 < 1.0:
-                        g = (1.0 - g2) * 0.8
-                        for c in range(3):
-                            p[c] += (1.0 - p[c]) * g
+        for at, dx, dy, r2 in disc_pixels(cx, cy, radius, reach):
+            if r2 >= 1.0:
+                continue
+            a = (1.0 - r2)
+            a = strength * a * a * (3.0 - 2.0 * a)  # soft shoulder, no hard rim
+            p = img[at]
+            for c in range(3):
+                p[c] += (colour[c] - p[c]) * a
+            if glint:
+                gdx = dx + radius * 0.3
+                gdy = dy + radius * 0.3
+                g2 = (gdx * gdx + gdy * gdy) / (0.09 * radius * radius + 0.3)
+                if g2 < 1.0:
+                    g = (1.0 - g2) * 0.8
+                    for c in range(3):
+                        p[c] += (1.0 - p[c]) * g
     return [[tuple(to_byte(v) for v in img[y * SIZE + x]) for x in range(SIZE)]
             for y in range(SIZE)]
 
@@ -236,22 +242,16 @@ def make_nebula():
         warmth = rng.uniform(-0.15, 0.1)
         colour = (1.0 + warmth, 1.0, 1.0 - warmth)
         reach = int(radius) + 4
-        for oy in range(-reach, reach + 1):
-            y = int(cy) + oy
-            dy = wrap_delta(y + 0.5 - cy)
-            for ox in range(-reach, reach + 1):
-                x = int(cx) + ox
-                dx = wrap_delta(x + 0.5 - cx)
-                r2 = (dx * dx + dy * dy) / (radius * radius)
-                a = 1.0 / (1.0 + 6.0 * r2 * r2) - 0.03
-                if bright:  # four-point glint on the few bright ones
-                    spike = max(0.0, 1.0 - abs(dx) / 0.8) * max(0.0, 1.0 - abs(dy) / (3.2 * radius)) \
-                        + max(0.0, 1.0 - abs(dy) / 0.8) * max(0.0, 1.0 - abs(dx) / (3.2 * radius))
-                    a = max(a, 0.7 * spike)
-                if a <= 0.0:
-                    continue
-                p = img[(y % SIZE) * SIZE + (x % SIZE)]
-                img[(y % SIZE) * SIZE + (x % SIZE)] = screen(p, [k * a * peak for k in colour])
+        for at, dx, dy, r2 in disc_pixels(cx, cy, radius, reach):
+            a = 1.0 / (1.0 + 6.0 * r2 * r2) - 0.03
+            if bright:  # four-point glint on the few bright ones
+                spike = max(0.0, 1.0 - abs(dx) / 0.8) * max(0.0, 1.0 - abs(dy) / (3.2 * radius)) \
+                    + max(0.0, 1.0 - abs(dy) / 0.8) * max(0.0, 1.0 - abs(dx) / (3.2 * radius))
+                a = max(a, 0.7 * spike)
+            if a <= 0.0:
+                continue
+            p = img[at]
+            img[at] = screen(p, [k * a * peak for k in colour])
 
     return [[tuple(to_byte(v) for v in img[y * SIZE + x]) for x in range(SIZE)]
             for y in range(SIZE)]

@@ -46,14 +46,6 @@ std::vector<uint8_t> Le32(std::initializer_list<uint32_t> aValues) {
     return a;
 }
 
-BmpRecipe Picture(int nWidth, int nHeight, uint16_t nBitCount, std::vector<uint8_t> aBits) {
-    BmpRecipe recipe;
-    recipe.nWidth = nWidth;
-    recipe.nHeight = nHeight;
-    recipe.nBitCount = nBitCount;
-    recipe.aBits = std::move(aBits);
-    return recipe;
-}
 
 BmpRecipe WithPalette(BmpRecipe recipe, std::vector<uint32_t> aPalette, uint32_t nCompression = kDibRgb) {
     recipe.nClrUsed = static_cast<uint32_t>(aPalette.size());
@@ -102,42 +94,42 @@ TEST_P(DibDecodeTest, ConvertsLikeGdi) {
 
 INSTANTIATE_TEST_SUITE_P(dib, DibDecodeTest, testing::Values(
     DecodeCase{"rgb24_rows_padded_bottom_first",
-               [] { return Picture(2, 2, 24, {0, 0, 0xFF, 0, 0xFF, 0, 0, 0,  0xFF, 0, 0, 1, 2, 3, 0, 0}); },
+               [] { return dibtest::MadePicture(2, 2, 24, {0, 0, 0xFF, 0, 0xFF, 0, 0, 0,  0xFF, 0, 0, 1, 2, 3, 0, 0}); },
                Rgb({R, G, B, 0x030201})},
     DecodeCase{"rgb24_top_down_turned_bottom_up",
-               [] { return Picture(1, -3, 24, {0, 0, 0xFF, 0, 0, 0xFF, 0, 0, 0xFF, 0, 0, 0}); },
+               [] { return dibtest::MadePicture(1, -3, 24, {0, 0, 0xFF, 0, 0, 0xFF, 0, 0, 0xFF, 0, 0, 0}); },
                Rgb({B, G, R})},
     DecodeCase{"rgb32_high_byte_ignored",
-               [] { return Picture(2, 1, 32, Le32({0xFF112233, 0x00445566})); }, Rgb({0x112233, 0x445566})},
+               [] { return dibtest::MadePicture(2, 1, 32, Le32({0xFF112233, 0x00445566})); }, Rgb({0x112233, 0x445566})},
     DecodeCase{"rgb16_default_is_555_scaled_to_full_range",
-               [] { return Picture(4, 1, 16, Le16({0x7FFF, 0x8000, 0x0421, 0x7C00})); },
+               [] { return dibtest::MadePicture(4, 1, 16, Le16({0x7FFF, 0x8000, 0x0421, 0x7C00})); },
                Rgb({W, K, 0x080808, R})},
     DecodeCase{"rgb16_565_fields",
-               [] { return WithMasks(Picture(2, 1, 16, Le16({0xFFFF, 0x07E0})), {0xF800, 0x07E0, 0x001F}); },
+               [] { return WithMasks(dibtest::MadePicture(2, 1, 16, Le16({0xFFFF, 0x07E0})), {0xF800, 0x07E0, 0x001F}); },
                Rgb({W, G})},
     DecodeCase{"rgb16_two_bit_field_rounds",
                [] {
-                   return WithMasks(Picture(3, 1, 16, Le16({0x0001, 0x0002, 0x003C, 0})), {0x0003, 0x001C, 0x0020});
+                   return WithMasks(dibtest::MadePicture(3, 1, 16, Le16({0x0001, 0x0002, 0x003C, 0})), {0x0003, 0x001C, 0x0020});
                },
                Rgb({0x550000, 0xAA0000, 0x00FFFF})},
     DecodeCase{"rgb32_fields_in_any_order",
-               [] { return WithMasks(Picture(1, 1, 32, Le32({0x11223344})), {0x0000FF00, 0xFF000000, 0x00FF0000}); },
+               [] { return WithMasks(dibtest::MadePicture(1, 1, 32, Le32({0x11223344})), {0x0000FF00, 0xFF000000, 0x00FF0000}); },
                Rgb({0x331122})},
     DecodeCase{"rgb32_wide_field_keeps_top_bits",
-               [] { return WithMasks(Picture(1, 1, 32, Le32({0x3FF00000})), {0x3FF00000, 0x000FFC00, 0x000003FF}); },
+               [] { return WithMasks(dibtest::MadePicture(1, 1, 32, Le32({0x3FF00000})), {0x3FF00000, 0x000FFC00, 0x000003FF}); },
                Rgb({0xFF0000})},
     DecodeCase{"pal1_msb_first_across_a_byte",
-               [] { return WithPalette(Picture(9, 1, 1, {0xA0, 0x80, 0, 0}), {K, W}); },
+               [] { return WithPalette(dibtest::MadePicture(9, 1, 1, {0xA0, 0x80, 0, 0}), {K, W}); },
                Rgb({W, K, W, K, K, K, K, K, W})},
     DecodeCase{"pal1_missing_second_entry_is_black",
-               [] { return WithPalette(Picture(2, 1, 1, {0x40, 0, 0, 0}), {G}); }, Rgb({G, K})},
+               [] { return WithPalette(dibtest::MadePicture(2, 1, 1, {0x40, 0, 0, 0}), {G}); }, Rgb({G, K})},
     DecodeCase{"pal4_high_nibble_first",
-               [] { return WithPalette(Picture(3, 1, 4, {0x01, 0x23, 0, 0}), kRgbwPalette); }, Rgb({R, G, B})},
+               [] { return WithPalette(dibtest::MadePicture(3, 1, 4, {0x01, 0x23, 0, 0}), kRgbwPalette); }, Rgb({R, G, B})},
     DecodeCase{"pal8_index_past_table_is_black",
-               [] { return WithPalette(Picture(3, 1, 8, {3, 4, 255, 0}), kRgbwPalette); }, Rgb({W, K, K})},
+               [] { return WithPalette(dibtest::MadePicture(3, 1, 8, {3, 4, 255, 0}), kRgbwPalette); }, Rgb({W, K, K})},
     DecodeCase{"core_palette_three_bytes_an_entry",
                [] {
-                   BmpRecipe s = Picture(2, 2, 8, {1, 0, 0, 0, 0, 1, 0, 0});
+                   BmpRecipe s = dibtest::MadePicture(2, 2, 8, {1, 0, 0, 0, 0, 1, 0, 0});
                    s.nHeaderSize = 12;
                    s.aPalette.assign(256, 0);
                    s.aPalette[0] = 0x123456;
@@ -149,24 +141,24 @@ INSTANTIATE_TEST_SUITE_P(dib, DibDecodeTest, testing::Values(
                [] {
                    // Row 0: run of 2 x index 1, absolute 3 (padded), EOL. Row 1: delta (1, 1) to row 2,
                    // run of 1 x index 2, EOBMP. Row 1 and the rest of row 2 stay undefined: black.
-                   return WithPalette(Picture(5, 3, 8, {2, 1, 0, 3, 0, 2, 3, 0, 0, 0, 0, 2, 1, 1, 1, 2, 0, 1}),
+                   return WithPalette(dibtest::MadePicture(5, 3, 8, {2, 1, 0, 3, 0, 2, 3, 0, 0, 0, 0, 2, 1, 1, 1, 2, 0, 1}),
                                       kRgbwPalette, kDibRle8);
                },
                Rgb({G, G, R, B, W, K, K, K, K, K, K, B, K, K, K})},
     DecodeCase{"rle8_run_past_the_right_edge_is_clipped",
-               [] { return WithPalette(Picture(3, 2, 8, {9, 1, 0, 0, 1, 2, 0, 1}), kRgbwPalette, kDibRle8); },
+               [] { return WithPalette(dibtest::MadePicture(3, 2, 8, {9, 1, 0, 0, 1, 2, 0, 1}), kRgbwPalette, kDibRle8); },
                Rgb({G, G, G, B, K, K})},
     DecodeCase{"rle8_stream_without_end_code_stops_at_its_end",
-               [] { return WithPalette(Picture(2, 2, 8, {2, 3}), kRgbwPalette, kDibRle8); }, Rgb({W, W, K, K})},
+               [] { return WithPalette(dibtest::MadePicture(2, 2, 8, {2, 3}), kRgbwPalette, kDibRle8); }, Rgb({W, W, K, K})},
     DecodeCase{"rle8_cut_absolute_run_keeps_what_is_there",
-               [] { return WithPalette(Picture(4, 1, 8, {0, 4, 1, 2}), kRgbwPalette, kDibRle8); },
+               [] { return WithPalette(dibtest::MadePicture(4, 1, 8, {0, 4, 1, 2}), kRgbwPalette, kDibRle8); },
                Rgb({G, B, K, K})},
     DecodeCase{"rle4_run_alternates_nibbles",
-               [] { return WithPalette(Picture(5, 1, 4, {5, 0x12, 0, 1}), kRgbwPalette, kDibRle4); },
+               [] { return WithPalette(dibtest::MadePicture(5, 1, 4, {5, 0x12, 0, 1}), kRgbwPalette, kDibRle4); },
                Rgb({G, B, G, B, G})},
     DecodeCase{"rle4_odd_absolute_run_padded_to_a_word",
                [] {
-                   return WithPalette(Picture(6, 1, 4, {0, 5, 0x30, 0x12, 0x00, 0x77, 1, 0x20, 0, 1}), kRgbwPalette,
+                   return WithPalette(dibtest::MadePicture(6, 1, 4, {0, 5, 0x30, 0x12, 0x00, 0x77, 1, 0x20, 0, 1}), kRgbwPalette,
                                       kDibRle4);
                },
                Rgb({W, R, G, B, R, B})}),
@@ -210,7 +202,7 @@ std::function<bool(const std::string&)> Writes(std::vector<uint8_t> aBytes) {
     return [aBytes](const std::string& sPath) { return dibtest::WriteBytes(sPath, aBytes); };
 }
 
-std::vector<uint8_t> GoodBytes() { return Picture(1, 1, 24, {1, 2, 3, 0}).Bytes(); }
+std::vector<uint8_t> GoodBytes() { return dibtest::MadePicture(1, 1, 24, {1, 2, 3, 0}).Bytes(); }
 
 INSTANTIATE_TEST_SUITE_P(dib, DibReadFileTest, testing::Values(
     MessageCase{"good", Writes(GoodBytes()), ""},
@@ -220,7 +212,7 @@ INSTANTIATE_TEST_SUITE_P(dib, DibReadFileTest, testing::Values(
                 "Failed to open DIB file %s.\n"},
     MessageCase{"truncated", Writes([] { auto a = GoodBytes(); a.pop_back(); return a; }()),
                 "Image file conversion error."},
-    MessageCase{"v5_header", Writes([] { BmpRecipe s = Picture(1, 1, 24, {1, 2, 3, 0}); s.nHeaderSize = 124;
+    MessageCase{"v5_header", Writes([] { BmpRecipe s = dibtest::MadePicture(1, 1, 24, {1, 2, 3, 0}); s.nHeaderSize = 124;
                                          return s.Bytes(); }()),
                 "Unknown DIB file format."}),
     [](const testing::TestParamInfo<MessageCase>& info) { return std::string(info.param.pszName); });

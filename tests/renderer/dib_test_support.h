@@ -8,6 +8,7 @@
 #include <iterator>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace dibtest {
@@ -106,5 +107,15 @@ struct BmpRecipe {
         return a;
     }
 };
+
+// A recipe for a plain picture of the given size and depth with these pixel bytes.
+inline BmpRecipe MadePicture(int nWidth, int nHeight, uint16_t nBitCount, std::vector<uint8_t> aBits) {
+    BmpRecipe recipe;
+    recipe.nWidth = nWidth;
+    recipe.nHeight = nHeight;
+    recipe.nBitCount = nBitCount;
+    recipe.aBits = std::move(aBits);
+    return recipe;
+}
 
 }  // namespace dibtest

@@ -225,14 +225,6 @@ struct MadeCase {
 
 void PrintTo(const MadeCase& item, std::ostream* pStream) { *pStream << item.pszName; }
 
-BmpRecipe Made(int nWidth, int nHeight, uint16_t nBitCount, std::vector<uint8_t> aBits) {
-    BmpRecipe recipe;
-    recipe.nWidth = nWidth;
-    recipe.nHeight = nHeight;
-    recipe.nBitCount = nBitCount;
-    recipe.aBits = std::move(aBits);
-    return recipe;
-}
 
 BmpRecipe Paletted(BmpRecipe recipe, uint32_t nCompression) {
     recipe.aPalette = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF};
@@ -265,34 +257,34 @@ TEST_P(DibGdiMade, AgreesWithThePortableDecoder) {
 }
 
 INSTANTIATE_TEST_SUITE_P(dib, DibGdiMade, testing::Values(
-    MadeCase{"top_down_24", [] { return Made(3, -2, 24, std::vector<uint8_t>(24, 0x40)).Bytes(); }, true},
-    MadeCase{"rgb32_junk_high_byte", [] { return Made(2, 1, 32, {1, 2, 3, 0xFF, 4, 5, 6, 0x80}).Bytes(); }, true},
+    MadeCase{"top_down_24", [] { return dibtest::MadePicture(3, -2, 24, std::vector<uint8_t>(24, 0x40)).Bytes(); }, true},
+    MadeCase{"rgb32_junk_high_byte", [] { return dibtest::MadePicture(2, 1, 32, {1, 2, 3, 0xFF, 4, 5, 6, 0x80}).Bytes(); }, true},
     MadeCase{"bitfields_32_odd_order", [] {
-        BmpRecipe s = Made(1, 1, 32, {0x44, 0x33, 0x22, 0x11});
+        BmpRecipe s = dibtest::MadePicture(1, 1, 32, {0x44, 0x33, 0x22, 0x11});
         s.nCompression = kDibBitFields;
         s.aMasks = {0x0000FF00, 0xFF000000, 0x00FF0000};
         return s.Bytes(); }, true},
-    MadeCase{"index_past_palette", [] { return Paletted(Made(3, 1, 8, {3, 4, 200, 0}), kDibRgb).Bytes(); }, true},
+    MadeCase{"index_past_palette", [] { return Paletted(dibtest::MadePicture(3, 1, 8, {3, 4, 200, 0}), kDibRgb).Bytes(); }, true},
     MadeCase{"core_header_bare", [] {
-        BmpRecipe s = Made(2, 2, 8, {1, 0, 0, 0, 0, 1, 0, 0});
+        BmpRecipe s = dibtest::MadePicture(2, 2, 8, {1, 0, 0, 0, 0, 1, 0, 0});
         s.nHeaderSize = 12;
         s.bFile = false;
         s.aPalette.assign(256, 0x123456);
         s.aPalette[1] = 0xABCDEF;
         return s.Bytes(); }, true},
     MadeCase{"rle8_delta_and_clip", [] {
-        return Paletted(Made(5, 3, 8, {9, 1, 0, 0, 0, 2, 1, 1, 0, 3, 0, 2, 3, 0, 0, 1}), kDibRle8).Bytes(); }, true},
+        return Paletted(dibtest::MadePicture(5, 3, 8, {9, 1, 0, 0, 0, 2, 1, 1, 0, 3, 0, 2, 3, 0, 0, 1}), kDibRle8).Bytes(); }, true},
     MadeCase{"rle4_absolute_padded", [] {
-        return Paletted(Made(6, 1, 4, {0, 5, 0x30, 0x12, 0x00, 0x77, 1, 0x20, 0, 1}), kDibRle4).Bytes(); }, true},
+        return Paletted(dibtest::MadePicture(6, 1, 4, {0, 5, 0x30, 0x12, 0x00, 0x77, 1, 0x20, 0, 1}), kDibRle4).Bytes(); }, true},
     MadeCase{"pixels_one_byte_short", [] {
-        std::vector<uint8_t> a = Made(64, 64, 24, std::vector<uint8_t>(64 * 64 * 3, 7)).Bytes();
+        std::vector<uint8_t> a = dibtest::MadePicture(64, 64, 24, std::vector<uint8_t>(64 * 64 * 3, 7)).Bytes();
         a.pop_back();
         return a; }, false},
     MadeCase{"palette_past_the_end", [] {
-        BmpRecipe s = Paletted(Made(4, 1, 8, {0, 1, 2, 3}), kDibRgb);
+        BmpRecipe s = Paletted(dibtest::MadePicture(4, 1, 8, {0, 1, 2, 3}), kDibRgb);
         s.nClrUsed = 60000;
         return s.Bytes(); }, false},
-    MadeCase{"v4_header", [] { BmpRecipe s = Made(1, 1, 24, {0, 0, 0, 0}); s.nHeaderSize = 108; return s.Bytes(); },
+    MadeCase{"v4_header", [] { BmpRecipe s = dibtest::MadePicture(1, 1, 24, {0, 0, 0, 0}); s.nHeaderSize = 108; return s.Bytes(); },
              false}),
     [](const testing::TestParamInfo<MadeCase>& info) { return std::string(info.param.pszName); });
 
