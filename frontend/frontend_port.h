@@ -10,6 +10,9 @@ namespace Nerlo_B {
 using WindowHandle = std::uintptr_t;   // 0: no window
 using ProcessHandle = std::uintptr_t;  // 0: no process
 
+// The folder of a user's roaming application data (CSIDL_APPDATA).
+inline constexpr int kCsidlAppData = 0x001A;
+
 // The show form's three timers.
 enum class ShowTimer { Timer1 = 1, Timer2 = 2, Timer3 = 3 };
 
@@ -33,6 +36,9 @@ public:
                                                     const std::string& sValue, const std::string& sFile) = 0;
     // Opens the file for reading and closes it again; false when it could not be opened.
     virtual bool OpenForInput(const std::string& sPath) = 0;
+    // The path of a special folder of the current user in the system code page; empty when the
+    // system cannot name it.
+    virtual std::string SHGetFolderPathA(int nFolder) = 0;
 
     // Writes the image of Pic1(nIndex) as a BMP file; false when the file could not be written.
     virtual bool SavePicture(int nIndex, const std::string& sPath) = 0;

@@ -10,6 +10,8 @@ inline constexpr char kSection[] = "Section";
 inline constexpr char kKeyKind[] = "BGM区分";
 inline constexpr char kKeyRepeat[] = "BGMﾘﾋﾟｰﾄ";
 inline constexpr char kKeyFile[] = "BGMﾌｧｲﾙ";
+// The user's own folder under the application data, for settings the program folder cannot take.
+inline constexpr char kFallbackFolderName[] = "Vantorel";
 
 // The renderer beside us, and the message when it is not there.
 inline constexpr char kRendererFileName[] = "Vantorel.dll";

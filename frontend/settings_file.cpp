@@ -78,8 +78,20 @@ void LoadNumber(const std::string& sText, std::int16_t& nValue) {
 
 }  // namespace
 
+std::string FallbackSettingsFile(CFrontEndPort& port) {
+    const std::string sAppData = port.SHGetFolderPathA(kCsidlAppData);
+    if (sAppData.empty()) return std::string();
+    return FileBeside(FileBeside(sAppData, Texts::kFallbackFolderName), Texts::kIniFileName);
+}
+
+std::string SettingsFileOf(CFrontEndPort& port, const std::string& sProgramFolder) {
+    const std::string sFallback = FallbackSettingsFile(port);
+    if (!sFallback.empty() && FileExists(port, sFallback)) return sFallback;
+    return FileBeside(sProgramFolder, Texts::kIniFileName);
+}
+
 void LoadSettings(CFrontEndPort& port, const std::string& sProgramFolder, BgmSettings& settings) {
-    const std::string sIni = FileBeside(sProgramFolder, Texts::kIniFileName);
+    const std::string sIni = SettingsFileOf(port, sProgramFolder);
     const std::string sSection = Cp932Text(Texts::kSection);
 
     LoadNumber(ReadIni(port, sSection, Cp932Text(Texts::kKeyKind), sIni), settings.BGM_Kind);
@@ -92,13 +104,33 @@ void LoadSettings(CFrontEndPort& port, const std::string& sProgramFolder, BgmSet
     settings.BGM_Folder = settings.BGM_File.empty() ? sProgramFolder : FolderOf(settings.BGM_File);
 }
 
+namespace {
+
+// The three keys into one file; true when the system took every one of them.
+bool WriteSettingsInto(CFrontEndPort& port, const std::string& sIni, const BgmSettings& settings,
+                       std::int16_t nRepeatTrack, std::int32_t& nApiResult) {
+    const std::string sSection = Cp932Text(Texts::kSection);
+    bool bAllWritten = true;
+    nApiResult = WriteIni(port, sSection, Cp932Text(Texts::kKeyKind), std::to_string(settings.BGM_Kind), sIni);
+    bAllWritten = bAllWritten && nApiResult != 0;
+    nApiResult = WriteIni(port, sSection, Cp932Text(Texts::kKeyRepeat), std::to_string(nRepeatTrack), sIni);
+    bAllWritten = bAllWritten && nApiResult != 0;
+    nApiResult = WriteIni(port, sSection, Cp932Text(Texts::kKeyFile), settings.BGM_File, sIni);
+    return bAllWritten && nApiResult != 0;
+}
+
+}  // namespace
+
 void StoreSettings(CFrontEndPort& port, const std::string& sProgramFolder, const BgmSettings& settings,
                    std::int16_t nRepeatTrack, std::int32_t& nApiResult) {
-    const std::string sIni = FileBeside(sProgramFolder, Texts::kIniFileName);
-    const std::string sSection = Cp932Text(Texts::kSection);
-    nApiResult = WriteIni(port, sSection, Cp932Text(Texts::kKeyKind), std::to_string(settings.BGM_Kind), sIni);
-    nApiResult = WriteIni(port, sSection, Cp932Text(Texts::kKeyRepeat), std::to_string(nRepeatTrack), sIni);
-    nApiResult = WriteIni(port, sSection, Cp932Text(Texts::kKeyFile), settings.BGM_File, sIni);
+    // Store where the next start reads: the fallback file once it exists, so a choice stored there
+    // is never shadowed by an older one.
+    const std::string sIni = SettingsFileOf(port, sProgramFolder);
+    if (WriteSettingsInto(port, sIni, settings, nRepeatTrack, nApiResult)) return;
+    const std::string sFallback = FallbackSettingsFile(port);
+    if (sFallback.empty() || sIni == sFallback) return;
+    port.CreateDirectoryA(FolderOf(sFallback));
+    WriteSettingsInto(port, sFallback, settings, nRepeatTrack, nApiResult);
 }
 
 }  // namespace Nerlo_B

@@ -39,11 +39,21 @@ std::string ProgramFolderOf(const std::string& sProgramFile);
 // number or the number does not fit.
 std::optional<std::int16_t> WholeNumberOf(const std::string& sText);
 
-// Reads the three keys of the settings file in the program folder into settings. A value that is
+// Where the settings go when the program folder cannot be written (copied by hand into a folder
+// only an administrator may change): %APPDATA%\Vantorel\Vantorel.ini. Empty when the system names
+// no application data folder.
+std::string FallbackSettingsFile(CFrontEndPort& port);
+// The settings file in use: the fallback file when it exists (it is only ever made when a store
+// beside the programs failed), else Vantorel.ini beside the programs.
+std::string SettingsFileOf(CFrontEndPort& port, const std::string& sProgramFolder);
+
+// Reads the three keys of the settings file in use into settings. A value that is
 // not a number leaves its setting as it was; a kind 2 without a readable file becomes 0 in memory.
 void LoadSettings(CFrontEndPort& port, const std::string& sProgramFolder, BgmSettings& settings);
 
-// The three keys as written by the settings dialog, in the file's order.
+// The three keys as written by the settings dialog, in the file's order, into the settings file in
+// use; when the file beside the programs cannot take them, into the fallback file, so the user's
+// choice is not lost. nApiResult gets the last write's result.
 void StoreSettings(CFrontEndPort& port, const std::string& sProgramFolder, const BgmSettings& settings,
                    std::int16_t nRepeatTrack, std::int32_t& nApiResult);
 

@@ -1,5 +1,7 @@
 #include "frontend/win32/frontend_port_win32.h"
 
+#include <shlobj.h>
+
 #include "assets/resource.h"
 #include "frontend/win32/picture_file.h"
 #include "frontend/win32/win32_handles.h"
@@ -38,6 +40,12 @@ bool CFrontEndPortWin32::OpenForInput(const std::string& sPath) {
     CFileHandle file(::CreateFileA(sPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     return file.IsOpen();
+}
+
+std::string CFrontEndPortWin32::SHGetFolderPathA(int nFolder) {
+    char szPath[MAX_PATH] = {};
+    if (FAILED(::SHGetFolderPathA(nullptr, nFolder, nullptr, SHGFP_TYPE_CURRENT, szPath))) return std::string();
+    return szPath;
 }
 
 bool CFrontEndPortWin32::SavePicture(int nIndex, const std::string& sPath) {

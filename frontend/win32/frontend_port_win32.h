@@ -22,6 +22,7 @@ public:
     std::int32_t WritePrivateProfileStringA(const std::string& sSection, const std::string& sKey,
                                             const std::string& sValue, const std::string& sFile) override;
     bool OpenForInput(const std::string& sPath) override;
+    std::string SHGetFolderPathA(int nFolder) override;
     bool SavePicture(int nIndex, const std::string& sPath) override;
     ProcessHandle CreateProcessA(const std::string& sProgram, int nShowCmd) override;
     bool HasProcessExited(ProcessHandle hProcess) override;

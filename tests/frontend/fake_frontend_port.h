@@ -22,6 +22,8 @@ public:
     std::set<std::string> aReadableFiles;
     std::map<std::tuple<std::string, std::string, std::string>, std::string> aProfile;  // file, section, key
     std::set<int> aUnsavablePictures;
+    std::string sAppDataFolder = "C:\\Users\\u\\AppData\\Roaming";  // empty: the system names none
+    std::set<std::string> aUnwritableFolders;  // profile writes into these fail, as in a read-only folder
     Nerlo_B::ProcessHandle hNextProcess = 0x44;
     bool bProcessExited = false;
     std::uint32_t nTick = 1000;
@@ -61,12 +63,18 @@ public:
     std::int32_t WritePrivateProfileStringA(const std::string& sSection, const std::string& sKey,
                                             const std::string& sValue, const std::string& sFile) override {
         aLog.push_back("WritePrivateProfileStringA " + sSection + " " + sKey + " " + sValue + " " + sFile);
+        if (aUnwritableFolders.count(sFile.substr(0, sFile.find_last_of('\\'))) != 0) return 0;
         aProfile[{sFile, sSection, sKey}] = sValue;
+        aReadableFiles.insert(sFile);
         return 1;
     }
     bool OpenForInput(const std::string& sPath) override {
         aLog.push_back("OpenForInput " + sPath);
         return aReadableFiles.count(sPath) != 0;
+    }
+    std::string SHGetFolderPathA(int nFolder) override {
+        aLog.push_back("SHGetFolderPathA " + std::to_string(nFolder));
+        return nFolder == Nerlo_B::kCsidlAppData ? sAppDataFolder : std::string();
     }
     bool SavePicture(int nIndex, const std::string& sPath) override {
         aLog.push_back("SavePicture " + std::to_string(nIndex) + " " + sPath);

@@ -144,6 +144,71 @@ TEST(StoreSettings, WhatItWritesLoadsBack) {
     EXPECT_EQ(loaded.BGM_Folder, "E:\\bgm");
 }
 
+// Storing into a program folder the user cannot write: the choice goes to the user's own file, and
+// the next start reads it from there.
+const std::string kFallback = "C:\\Users\\u\\AppData\\Roaming\\Vantorel\\Vantorel.ini";
+
+struct StoreCase {
+    const char* pszName;
+    bool bFolderWritable;
+    bool bFallbackPresent;  // left by an earlier store that the folder refused
+    bool bAppDataNamed;
+    const char* pszStoredIn;  // the file holding the new choice; nullptr: none could
+};
+
+void PrintTo(const StoreCase& c, std::ostream* os) { *os << c.pszName; }
+
+class StoreWhereTheNextStartReads : public testing::TestWithParam<StoreCase> {};
+
+TEST_P(StoreWhereTheNextStartReads, KeepsTheUsersChoice) {
+    const StoreCase& c = GetParam();
+    SCOPED_TRACE(c.pszName);
+    vtest::CFakeFrontEndPort port;
+    // An older choice beside the programs (as an administrator may have left it).
+    port.aProfile[{kIni, "Section", kKeyKind}] = "0";
+    port.aReadableFiles.insert(kIni);
+    if (!c.bFolderWritable) port.aUnwritableFolders.insert(kFolder);
+    if (c.bFallbackPresent) {
+        port.aProfile[{kFallback, "Section", kKeyKind}] = "0";
+        port.aReadableFiles.insert(kFallback);
+    }
+    if (!c.bAppDataNamed) port.sAppDataFolder.clear();
+    port.aReadableFiles.insert("E:\\a.mp3");
+
+    std::int32_t nApiResult = -1;
+    Nerlo_B::StoreSettings(port, kFolder, BgmSettings{2, 0, "E:\\a.mp3", "E:"}, 4, nApiResult);
+    const auto ValueIn = [&](const std::string& sFile, const std::string& sKey) {
+        const auto it = port.aProfile.find(std::make_tuple(sFile, std::string("Section"), sKey));
+        return it == port.aProfile.end() ? std::string("(none)") : it->second;
+    };
+    if (c.pszStoredIn != nullptr) {
+        EXPECT_NE(nApiResult, 0);
+        EXPECT_EQ(ValueIn(c.pszStoredIn, kKeyKind), "2");
+        EXPECT_EQ(ValueIn(c.pszStoredIn, kKeyRepeat), "4");
+        EXPECT_EQ(ValueIn(c.pszStoredIn, kKeyFile), "E:\\a.mp3");
+        const std::string sOther = c.pszStoredIn == kIni ? kFallback : kIni;
+        EXPECT_EQ(ValueIn(sOther, kKeyRepeat), "(none)") << "written into both files";
+    } else {
+        EXPECT_EQ(nApiResult, 0);
+    }
+    // The fallback folder is made only when the fallback is about to be written for the first time.
+    const bool bMadeFolder = !port.CallsOf("CreateDirectoryA C:\\Users\\u\\AppData\\Roaming\\Vantorel").empty();
+    EXPECT_EQ(bMadeFolder, !c.bFolderWritable && !c.bFallbackPresent && c.bAppDataNamed);
+
+    BgmSettings loaded;
+    Nerlo_B::LoadSettings(port, kFolder, loaded);
+    EXPECT_EQ(loaded.BGM_Kind, c.pszStoredIn ? 2 : 0);
+    EXPECT_EQ(loaded.BGM_RepeatTrack, c.pszStoredIn ? 4 : 0);
+    EXPECT_EQ(loaded.BGM_Folder, c.pszStoredIn ? "E:" : kFolder);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, StoreWhereTheNextStartReads, testing::Values(
+    StoreCase{"writable folder: beside the programs, as always", true, false, true, kIni.c_str()},
+    StoreCase{"read-only folder: the user's own file", false, false, true, kFallback.c_str()},
+    StoreCase{"read-only folder, the user's file already there", false, true, true, kFallback.c_str()},
+    StoreCase{"the user's file stays in use once made", true, true, true, kFallback.c_str()},
+    StoreCase{"read-only folder and no application data folder", false, false, false, nullptr}));
+
 struct PathCase {
     const char* pszPath;
     const char* pszResult;

@@ -89,6 +89,9 @@ TEST(Startup, RunsItsStepsInOrder) {
         "FindWindowA (null) Nerlo_Main",
         "FindWindowA (null) <Vantorel>",
         "CreateDirectoryA C:\\s_vell",
+        // No settings stored aside for this user: the file beside the programs is read.
+        "SHGetFolderPathA 26",
+        "OpenForInput C:\\Users\\u\\AppData\\Roaming\\Vantorel\\Vantorel.ini",
         "GetPrivateProfileStringA Section \x42\x47\x4D\x8B\xE6\x95\xAA C:\\Saver\\Vantorel.ini",
         "GetPrivateProfileStringA Section \x42\x47\x4D\xD8\xCB\xDF\xB0\xC4 C:\\Saver\\Vantorel.ini",
         "GetPrivateProfileStringA Section \x42\x47\x4D\xCC\xA7\xB2\xD9 C:\\Saver\\Vantorel.ini",
