@@ -15,6 +15,9 @@ packages=(
   locales fonts-ipafont-gothic imagemagick sox python3 bc
   # remaking the MP3 that the Win32 music test plays (tests/win32/music_make_tone_mp3.sh)
   lame
+  # the release: the installer (makensis), and reading the zip back in its test; chattr makes a
+  # read-only program folder for the settings test even as root
+  nsis unzip e2fsprogs
 )
 
 missing=()
