@@ -266,6 +266,66 @@ TEST_F(Installer, SilentInstallMakesVantorelTheScreensaverWhichRunsFromTheRegist
     if (!bRendererGone) PostMessageW(vtest::FindTopLevel(kRendererTitle), WM_CLOSE, 0, 0);
 }
 
+// A control of the wizard's window or of its current page, by its id; null when not shown.
+HWND FindWizardControl(HWND hWizard, int nId) {
+    struct Search {
+        int nId;
+        HWND hFound;
+    } search{nId, nullptr};
+    EnumChildWindows(
+        hWizard,
+        [](HWND hWnd, LPARAM lParam) -> BOOL {
+            auto* p = reinterpret_cast<Search*>(lParam);
+            if (GetDlgCtrlID(hWnd) != p->nId || !IsWindowVisible(hWnd)) return TRUE;
+            p->hFound = hWnd;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.hFound;
+}
+
+void PressWizardButton(HWND hWizard, HWND hButton) {
+    PostMessageW(hWizard, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hButton), BN_CLICKED), reinterpret_cast<LPARAM>(hButton));
+}
+
+TEST_F(Installer, InItsWindowInstallsWhereTheUserChoseAndOffersTheScreenSaverSettings) {
+    constexpr int kNextButton = 1, kFolderField = 1019, kFinishOffer = 1203;
+    vtest::CProcess setup;
+    ASSERT_TRUE(setup.Start(kSetup, L"", L""));
+    HWND hWizard = nullptr;
+    ASSERT_TRUE(vtest::WaitUntil(
+        [&] {
+            for (HWND h : vtest::TopLevelWindowsOf(setup.Id())) {
+                if (IsWindowVisible(h) && FindWizardControl(h, kFolderField)) hWizard = h;
+            }
+            return hWizard != nullptr;
+        },
+        20000))
+        << "no folder page";
+    HWND hFolder = FindWizardControl(hWizard, kFolderField);
+    wchar_t szDefault[MAX_PATH] = {};
+    SendMessageW(hFolder, WM_GETTEXT, MAX_PATH, reinterpret_cast<LPARAM>(szDefault));
+    EXPECT_TRUE(SamePath(szDefault, DefaultFolder())) << "the folder the page proposes";
+    SendMessageW(hFolder, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(kFolderWithBlanks.c_str()));
+    PressWizardButton(hWizard, FindWizardControl(hWizard, kNextButton));
+
+    HWND hOffer = nullptr;
+    ASSERT_TRUE(vtest::WaitUntil([&] { return (hOffer = FindWizardControl(hWizard, kFinishOffer)) != nullptr; },
+                                 60000))
+        << "no finish page with the offer";
+    wchar_t szOffer[128] = {};
+    SendMessageW(hOffer, WM_GETTEXT, 128, reinterpret_cast<LPARAM>(szOffer));
+    EXPECT_EQ(std::wstring(szOffer), vtest::Widen("スクリーン セーバーの設定を開く"));
+    EXPECT_EQ(SendMessageW(hOffer, BM_GETCHECK, 0, 0), BST_CHECKED) << "the offer is taken unless declined";
+    ExpectProgramsInstalledIn(kFolderWithBlanks);
+    EXPECT_TRUE(SamePath(RegString(kDesktopKey, L"SCRNSAVE.EXE").value_or(L""),
+                         ShortPathOf(kFolderWithBlanks + L"\\Vantorel.scr")));
+
+    PressWizardButton(hWizard, FindWizardControl(hWizard, kNextButton));  // Finish
+    EXPECT_TRUE(setup.WaitForExit(20000));
+    EXPECT_EQ(setup.ExitCode(), 0u);
+}
+
 TEST_F(Installer, DefaultsToTheUsersProgramsFolderAndAReinstallKeepsTheSettingsFile) {
     ASSERT_TRUE(Install(L""));
     const std::wstring sFolder = DefaultFolder();
