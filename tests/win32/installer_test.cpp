@@ -6,6 +6,7 @@
 #include <shlobj.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -195,6 +196,29 @@ std::wstring VersionString(const std::vector<unsigned char>& aBlock, const wchar
     return pszValue;
 }
 
+// The bytes of every icon image (RT_ICON) of a program file.
+std::vector<std::vector<unsigned char>> IconImagesOf(const std::wstring& sProgram) {
+    std::vector<std::vector<unsigned char>> aImages;
+    HMODULE hModule = LoadLibraryExW(sProgram.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (hModule == nullptr) return aImages;
+    struct Found {
+        HMODULE hModule;
+        std::vector<std::vector<unsigned char>>* pImages;
+    } found{hModule, &aImages};
+    EnumResourceNamesW(
+        hModule, MAKEINTRESOURCEW(3),  // RT_ICON
+        [](HMODULE h, LPCWSTR pszType, LPWSTR pszName, LONG_PTR lParam) -> BOOL {
+            auto* p = reinterpret_cast<Found*>(lParam);
+            HRSRC hInfo = FindResourceW(h, pszName, pszType);
+            const auto* pBytes = static_cast<const unsigned char*>(LockResource(LoadResource(h, hInfo)));
+            if (pBytes) p->pImages->emplace_back(pBytes, pBytes + SizeofResource(h, hInfo));
+            return TRUE;
+        },
+        reinterpret_cast<LONG_PTR>(&found));
+    FreeLibrary(hModule);
+    return aImages;
+}
+
 TEST(InstallerFile, CarriesTheIconTheVersionBlockAndAsksForNoElevation) {
     DWORD nHandle = 0;
     const DWORD nSize = GetFileVersionInfoSizeW(kSetup.c_str(), &nHandle);
@@ -205,7 +229,14 @@ TEST(InstallerFile, CarriesTheIconTheVersionBlockAndAsksForNoElevation) {
     EXPECT_EQ(VersionString(aBlock, L"ProductVersion"), L"1.00");
     EXPECT_EQ(VersionString(aBlock, L"FileVersion"), L"1.00");
 
-    EXPECT_GE(ExtractIconExW(kSetup.c_str(), -1, nullptr, nullptr, 0), 1u) << "no icon";
+    // The product's icon: every image of Vantorel.scr's icon is one of the installer's.
+    const auto aSetupImages = IconImagesOf(kSetup);
+    const auto aProductImages = IconImagesOf(vtest::BuildBinDir() + L"\\Vantorel.scr");
+    ASSERT_FALSE(aProductImages.empty());
+    for (const auto& aImage : aProductImages) {
+        EXPECT_NE(std::find(aSetupImages.begin(), aSetupImages.end(), aImage), aSetupImages.end())
+            << "an image of the product's icon (" << aImage.size() << " bytes) is not the installer's";
+    }
 
     // The manifest runs it as the user who started it: no elevation prompt.
     HMODULE hSetup = LoadLibraryExW(kSetup.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
