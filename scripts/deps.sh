@@ -15,6 +15,8 @@ packages=(
   locales fonts-ipafont-gothic imagemagick sox python3 bc
   # remaking the MP3 that the Win32 music test plays (tests/win32/music_make_tone_mp3.sh)
   lame
+  # the native hack for xscreensaver (X11, GLX) and the real daemon that its test runs
+  libx11-dev libglx-dev libgl-dev xscreensaver xscreensaver-gl procps passwd util-linux
 )
 
 missing=()

@@ -5,6 +5,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -43,6 +44,8 @@ bool CXvfb::Start(int nWidth, int nHeight) {
     const std::string sScreen = std::to_string(nWidth) + "x" + std::to_string(nHeight) + "x24";
     nPid = fork();
     if (nPid == 0) {
+        // A test program that dies takes its server with it (and the hack, which loses its display).
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
         close(aPipe[0]);
         const int nNull = open("/dev/null", O_WRONLY);
         dup2(nNull, 1);
@@ -215,11 +218,11 @@ void MatchFrames(const std::string& sTool, const RgbPicture& cShot, const std::v
 }  // namespace
 
 double BestFrameMatch(const std::string& sFramesTool, const RgbPicture& cShot, uint64_t nFromMs, uint64_t nToMs,
-                      uint64_t& nBestMs) {
+                      uint64_t nStepMs, uint64_t& nBestMs) {
     double fBest = 1.0;
     nBestMs = 0;
     std::vector<uint64_t> aTimes;
-    for (uint64_t n = nFromMs - nFromMs % 25; n <= nToMs + 24; n += 25) aTimes.push_back(n);
+    for (uint64_t n = nFromMs - nFromMs % nStepMs; n < nToMs + nStepMs; n += nStepMs) aTimes.push_back(n);
     MatchFrames(sFramesTool, cShot, aTimes, fBest, nBestMs);
     return fBest;
 }

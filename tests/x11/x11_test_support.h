@@ -60,10 +60,10 @@ double Rmse(const RgbPicture& a, const RgbPicture& b);
 double ShareOfColour(const RgbPicture& a, uint8_t r, uint8_t g, uint8_t b);
 
 // Renders the scene headlessly at the picture's size for scene times from nFromMs to nToMs in steps of
-// 25 ms (half the time each texture frame shows) and returns the smallest RMSE against the picture,
+// nStepMs and returns the smallest RMSE against the picture,
 // with the time of that frame in nBestMs.
 double BestFrameMatch(const std::string& sFramesTool, const RgbPicture& cShot, uint64_t nFromMs, uint64_t nToMs,
-                      uint64_t& nBestMs);
+                      uint64_t nStepMs, uint64_t& nBestMs);
 
 // A folder under /tmp removed with everything in it on destruction.
 class CTempFolder {
