@@ -2,6 +2,9 @@
 // what ends a run, how frames are paced and where the private picture folder may go.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -68,6 +71,37 @@ TEST(HackCommandLine, RefusedLinesSayWhy) {
         const HackCommandLine r = Parse(aArgs);
         EXPECT_EQ(r.eCommand, HackCommand::Error);
         EXPECT_FALSE(r.sError.empty());
+    }
+}
+
+// xscreensaver-settings builds the command line from vantorel.xml: every argument it can produce
+// (each control's arg with its default value, each arg-set) must be one the hack takes.
+TEST(HackCommandLine, TakesEveryArgumentOfItsSettingsDescription) {
+    std::ifstream in(std::string(VANTOREL_SOURCE_DIR) + "/packaging/vantorel.xml");
+    ASSERT_TRUE(in) << "no packaging/vantorel.xml";
+    std::stringstream ss;
+    ss << in.rdbuf();
+    const std::string sXml = ss.str();
+    EXPECT_NE(sXml.find("<screensaver name=\"vantorel\" _label=\"Vantorel\""), std::string::npos);
+    const std::regex reNumber(R"re(<number[^>]*arg="([^"]*)"[^>]*default="([^"]*)")re");
+    const std::regex reArg(R"re((?:<command arg|arg-set|arg-unset)="([^"]*)")re");
+    std::vector<std::string> aLines;
+    for (std::sregex_iterator i(sXml.begin(), sXml.end(), reNumber), e; i != e; ++i) {
+        std::string s = (*i)[1];
+        s.replace(s.find('%'), 1, (*i)[2]);
+        aLines.push_back(s);
+    }
+    for (std::sregex_iterator i(sXml.begin(), sXml.end(), reArg), e; i != e; ++i) aLines.push_back((*i)[1]);
+    ASSERT_GE(aLines.size(), 3u);  // --root, --delay, --fps
+    for (const std::string& sLine : aLines) {
+        SCOPED_TRACE(sLine);
+        std::istringstream words(sLine);
+        std::vector<std::string> aWords;
+        for (std::string w; words >> w;) aWords.push_back(w);
+        std::vector<const char*> aArgs;
+        for (const std::string& w : aWords) aArgs.push_back(w.c_str());
+        const HackCommandLine r = Parse(aArgs);
+        EXPECT_EQ(r.eCommand, HackCommand::Run) << r.sError;
     }
 }
 
