@@ -10,7 +10,7 @@ const char kHackUsage[] =
     "  -root           draw on the window in XSCREENSAVER_WINDOW, else on the root window\n"
     "  -window-id ID   draw on the window ID (decimal, or hexadecimal after 0x)\n"
     "  -delay USEC     microseconds from one frame to the next (default 16666; 0: as fast as it can)\n"
-    "  -fps            print the frame rate on standard error once a second\n"
+    "  -fps            show the frame rate on the picture (and on standard error) once a second\n"
     "  -display NAME   the X display (default: $DISPLAY)\n"
     "Options take one dash or two (--root).\n";
 

@@ -184,6 +184,8 @@ void CHackWindow::Close() {
     if (x.pDisplay) {
         Display* d = x.pDisplay;
         if (x.pContext) {
+            if (nFontLists) glDeleteLists(nFontLists, 96);
+            nFontLists = 0;
             glXMakeCurrent(d, None, nullptr);
             glXDestroyContext(d, x.pContext);
         }
@@ -242,6 +244,47 @@ void CHackWindow::PumpEvents(CHackRun& cRun) {
         x.bGone = true;
         cRun.OnWindowDestroyed();
     }
+}
+
+bool CHackWindow::PrepareFrameRateText() {
+    Display* d = pImpl->pDisplay;
+    XFontStruct* pFont = XLoadQueryFont(d, "fixed");
+    if (!pFont) return false;
+    nFontLists = glGenLists(96);
+    if (nFontLists) glXUseXFont(pFont->fid, 32, 96, static_cast<int>(nFontLists));
+    nFontAscent = pFont->ascent;
+    nFontAdvance = pFont->max_bounds.width;
+    XFreeFont(d, pFont);
+    return nFontLists != 0;
+}
+
+void CHackWindow::DrawFrameRateText(const std::string& sText) {
+    if (!nFontLists || sText.empty()) return;
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_BLEND);
+    glDisable(GL_LIGHTING);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(0.0, nWidth, 0.0, nHeight, -1.0, 1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    // Yellow, a colour the nebula never has at full strength, so it reads on any part of it.
+    glColor3f(1.0f, 1.0f, 0.0f);
+    glRasterPos2i(8, 8 + nFontAscent / 4);
+    for (char c : sText) {
+        // Mesa's glXUseXFont gives the blank glyph no advance: a space moves the raster position itself.
+        if (c == ' ') glBitmap(0, 0, 0.0f, 0.0f, static_cast<GLfloat>(nFontAdvance), 0.0f, nullptr);
+        else glCallList(nFontLists + static_cast<unsigned>((c > 32 && c < 127 ? c : '?') - 32));
+    }
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopAttrib();
 }
 
 void CHackWindow::Present() {

@@ -32,6 +32,11 @@ public:
     void Wait(uint64_t nUs, const sigset_t* pSignalMask);
     // Hands every queued event, and a window the server says is gone, to the run.
     void PumpEvents(CHackRun& cRun);
+    // Prepares the frame-rate text on the picture (X's "fixed" font as GL display lists); false when
+    // the server has no such font, and the rate then goes to standard error.
+    bool PrepareFrameRateText();
+    // Writes the text into the bottom left corner of the frame just drawn, leaving the GL state as it was.
+    void DrawFrameRateText(const std::string& sText);
     // Shows the frame just drawn and waits for the server to take it, so that errors and events
     // about the window arrive before the next frame.
     void Present();
@@ -44,5 +49,8 @@ private:
     struct Impl;
     Impl* pImpl = nullptr;
     bool bOwnWindow = false;
+    unsigned nFontLists = 0;
+    int nFontAscent = 0;
+    int nFontAdvance = 0;
     int nWidth = 0, nHeight = 0;
 };

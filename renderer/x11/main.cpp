@@ -4,6 +4,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "renderer/hack_options.h"
 #include "renderer/hack_run.h"
@@ -75,6 +76,10 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    // The frame rate goes on the picture, as in every xscreensaver hack, when the server has a font.
+    const bool bFpsOnPicture = cOptions.bFps && cWindow.PrepareFrameRateText();
+    std::string sFps;
+
     CHackRun cRun(cWindow.IsOwnWindow(), cWindow.Width(), cWindow.Height());
     CFramePacer cPacer(cOptions.nDelayUs);
     CFrameRateMeter cMeter;
@@ -89,10 +94,16 @@ int main(int argc, char** argv) {
         int nWidth = 0, nHeight = 0;
         if (cRun.TakeNewSize(nWidth, nHeight)) ResizeViewport(nWidth, nHeight);
         DrawFrame();
+        if (bFpsOnPicture) cWindow.DrawFrameRateText(sFps);
         cWindow.Present();
         double fRate = 0.0;
-        if (cOptions.bFps && cMeter.FrameShown(MonotonicMicroseconds(), fRate))
-            std::fprintf(stderr, "vantorel: %.1f frames/s\n", fRate);
+        if (cOptions.bFps && cMeter.FrameShown(MonotonicMicroseconds(), fRate)) {
+            char szRate[32];
+            std::snprintf(szRate, sizeof szRate, "%.1f frames/s", fRate);
+            sFps = szRate;
+            // Also on standard error: the picture's text cannot be read by a script or in a log.
+            std::fprintf(stderr, "vantorel: %s\n", szRate);
+        }
     }
     cWindow.Close();
     SetSceneClock(nullptr);

@@ -218,6 +218,26 @@ TEST_F(HackOnXvfb, LentWindowIsDrawnAtItsSizeAndFollowsItsResize) {
     EXPECT_TRUE(cHack.Running()) << HackStderr();
 }
 
+// -fps writes the rate in yellow into the bottom left corner of the picture, and on standard error.
+TEST_F(HackOnXvfb, FpsShowsTheRateOnThePicture) {
+    const Window w = MakeTestWindow(320, 240);
+    ASSERT_TRUE(StartHack({"-window-id", std::to_string(w), "-fps"}));
+    WaitForDrawing(w, 10000);
+    SleepMs(1500);  // the first rate comes after a second of frames
+    const RgbPicture cShot = GrabWindow(pDisplay, w);
+    ASSERT_EQ(cShot.nWidth, 320);
+    int nCorner = 0, nElsewhere = 0;
+    for (int y = 0; y < cShot.nHeight; ++y) {
+        for (int x = 0; x < cShot.nWidth; ++x) {
+            const uint8_t* p = &cShot.aRgb[(static_cast<size_t>(y) * cShot.nWidth + x) * 3];
+            if (p[0] == 255 && p[1] == 255 && p[2] == 0) (y >= cShot.nHeight - 30 && x < 200 ? nCorner : nElsewhere)++;
+        }
+    }
+    EXPECT_GT(nCorner, 40) << "no text in the bottom left corner";
+    EXPECT_EQ(nElsewhere, 0);
+    EXPECT_NE(HackStderr().find("frames/s"), std::string::npos) << HackStderr();
+}
+
 struct EndingSignal {
     int nSignal;
     const char* pszName;
