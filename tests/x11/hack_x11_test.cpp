@@ -21,6 +21,12 @@ namespace {
 const std::string kHack = VANTOREL_HACK;
 const std::string kFramesTool = VANTOREL_FRAMES_TOOL;
 const std::string kPictures = std::string(VANTOREL_SOURCE_DIR) + "/assets/pictures";
+std::string HexId(Window w) {
+    char sz[32];
+    std::snprintf(sz, sizeof sz, "0x%lx", static_cast<unsigned long>(w));
+    return sz;
+}
+
 // llvmpipe on both sides: only the GLX and EGL paths differ, by a rounding or two.
 const double kSameFrame = 0.02;
 
@@ -198,9 +204,7 @@ TEST_F(HackOnXvfb, QAndTheCloseButtonEndTheOwnWindowToo) {
 
 TEST_F(HackOnXvfb, LentWindowIsDrawnAtItsSizeAndFollowsItsResize) {
     const Window w = MakeTestWindow(320, 240);
-    char szId[32];
-    std::snprintf(szId, sizeof szId, "0x%lx", static_cast<unsigned long>(w));
-    ASSERT_TRUE(StartHack({"-window-id", szId}));
+    ASSERT_TRUE(StartHack({"-window-id", HexId(w)}));
     RgbPicture cShot = WaitForDrawing(w, 10000);
     ASSERT_EQ(cShot.nWidth, 320);
     ExpectSceneFrame(cShot);
@@ -281,9 +285,7 @@ class HackLentWindowGone : public HackOnXvfb, public ::testing::WithParamInterfa
 
 TEST_P(HackLentWindowGone, EndsItQuietly) {
     const Window w = MakeTestWindow(400, 300);
-    char szId[32];
-    std::snprintf(szId, sizeof szId, "0x%lx", static_cast<unsigned long>(w));
-    ASSERT_TRUE(GetParam() ? StartHack({"-root"}, szId) : StartHack({"-window-id", std::to_string(w)}));
+    ASSERT_TRUE(GetParam() ? StartHack({"-root"}, HexId(w)) : StartHack({"-window-id", std::to_string(w)}));
     const RgbPicture cShot = WaitForDrawing(w, 10000);
     ASSERT_LT(ShareOfColour(cShot, 255, 0, 255), 0.001) << "it did not draw on the window; " << HackStderr();
 
@@ -308,6 +310,26 @@ TEST_F(HackOnXvfb, RootWithoutXscreensaverDrawsOnTheRootWindow) {
     ASSERT_EQ(kill(cHack.Pid(), SIGTERM), 0);
     const int nStatus = cHack.WaitMs(2000);
     EXPECT_TRUE(nStatus != -1 && WIFEXITED(nStatus) && WEXITSTATUS(nStatus) == 0) << "status " << nStatus;
+}
+
+// A window that does not exist, by id or in xscreensaver's variable: a message and exit code 1, no X
+// error, nothing left behind.
+TEST_F(HackOnXvfb, NoSuchWindowIsAMessageNotACrash) {
+    for (bool bVariable : {false, true}) {
+        SCOPED_TRACE(bVariable ? "XSCREENSAVER_WINDOW" : "-window-id");
+        const Window w = MakeTestWindow(64, 64);
+        XDestroyWindow(pDisplay, w);
+        XSync(pDisplay, False);
+        aTestWindows.clear();
+        const std::string sId = HexId(w);
+        ASSERT_TRUE(bVariable ? StartHack({"-root"}, sId) : StartHack({"-window-id", sId}));
+        const int nStatus = cHack.WaitMs(5000);
+        ASSERT_NE(nStatus, -1);
+        EXPECT_TRUE(WIFEXITED(nStatus) && WEXITSTATUS(nStatus) == 1) << "status " << nStatus;
+        EXPECT_NE(HackStderr().find("there is no window " + sId), std::string::npos) << HackStderr();
+        EXPECT_EQ(HackStderr().find("X error"), std::string::npos) << HackStderr();
+        EXPECT_TRUE(cRuntime.Entries().empty());
+    }
 }
 
 TEST(HackCommandLine, BadOptionsEndWithCode2AndTheUsage) {
