@@ -35,6 +35,9 @@ public:
     // True once after each change of size (and once at the start): the viewport and projection must be
     // set for the size returned.
     bool TakeNewSize(int& nWidth, int& nHeight);
+    // A new size is waiting: the next frame is due at once, whatever the delay, so that a resized
+    // window never shows a stretched or torn picture for long.
+    bool SizeChanged() const { return bSizePending; }
 
 private:
     void EndWith(HackEnd e);

@@ -89,7 +89,7 @@ int main(int argc, char** argv) {
         if (bSignalled) cRun.OnSignal();
         if (cRun.Ended()) break;
         const uint64_t nNow = MonotonicMicroseconds();
-        if (cPacer.WaitBeforeNext(nNow) > 0) continue;
+        if (cPacer.WaitBeforeNext(nNow) > 0 && !cRun.SizeChanged()) continue;
         cPacer.FrameStarted(nNow);
         int nWidth = 0, nHeight = 0;
         if (cRun.TakeNewSize(nWidth, nHeight)) ResizeViewport(nWidth, nHeight);

@@ -134,11 +134,14 @@ TEST(HackRun, ViewportFollowsEachNewSizeOnce) {
     EXPECT_FALSE(c.TakeNewSize(w, h));
     c.OnSize(0, 200);  // never a zero-sized projection
     EXPECT_FALSE(c.TakeNewSize(w, h));
+    EXPECT_FALSE(c.SizeChanged());
     c.OnSize(300, 200);
     c.OnSize(320, 200);
+    EXPECT_TRUE(c.SizeChanged());
     ASSERT_TRUE(c.TakeNewSize(w, h));
     EXPECT_EQ(w * 1000 + h, 320 * 1000 + 200);
     EXPECT_FALSE(c.TakeNewSize(w, h));
+    EXPECT_FALSE(c.SizeChanged());
 }
 
 TEST(FramePacer, FramesStartOnePeriodApartWhateverTheDrawingCost) {

@@ -222,6 +222,18 @@ TEST_F(HackOnXvfb, LentWindowIsDrawnAtItsSizeAndFollowsItsResize) {
     EXPECT_TRUE(cHack.Running()) << HackStderr();
 }
 
+// A long delay does not leave a resized window half drawn until the next frame is due.
+TEST_F(HackOnXvfb, ResizeRedrawsAtOnceWhateverTheDelay) {
+    const Window w = MakeTestWindow(160, 120);
+    ASSERT_TRUE(StartHack({"-window-id", HexId(w), "-delay", "20000000"}));
+    ASSERT_FALSE(WaitForDrawing(w, 10000).aRgb.empty()) << HackStderr();
+    XResizeWindow(pDisplay, w, 240, 180);
+    XSync(pDisplay, False);
+    const RgbPicture cShot = WaitForDrawing(w, 10000);
+    ASSERT_EQ(cShot.nWidth, 240) << "not redrawn at the new size well before the 20 s delay";
+    ExpectSceneFrame(cShot);
+}
+
 // -fps writes the rate in yellow into the bottom left corner of the picture, and on standard error.
 TEST_F(HackOnXvfb, FpsShowsTheRateOnThePicture) {
     const Window w = MakeTestWindow(320, 240);
