@@ -18,6 +18,8 @@ packages=(
   # the release: the installer (makensis), and reading the zip back in its test; chattr makes a
   # read-only program folder for the settings test even as root
   nsis unzip e2fsprogs
+  # the native hack for xscreensaver (X11, GLX) and the real daemon that its test runs
+  libx11-dev libglx-dev libgl-dev xscreensaver xscreensaver-gl procps passwd util-linux
 )
 
 missing=()

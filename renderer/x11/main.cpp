@@ -1,0 +1,112 @@
+// vantorel: the scene as an xscreensaver hack. Draws on xscreensaver's window (-root), on any window
+// (-window-id) or in a window of its own (-window), at the window's own size, until a signal, a key in
+// its own window, or the window's end. Silent: the music belongs to the Windows front-end.
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "renderer/hack_options.h"
+#include "renderer/hack_run.h"
+#include "renderer/render_state.h"
+#include "renderer/scene.h"
+#include "renderer/x11/hack_window.h"
+#include "renderer/x11/monotonic_clock.h"
+#include "renderer/x11/picture_folder.h"
+
+namespace {
+
+volatile std::sig_atomic_t bSignalled = 0;
+CPictureFolder* pPictures = nullptr;
+
+void OnSignal(int) { bSignalled = 1; }
+
+void RemovePicturesOnLostDisplay() {
+    if (pPictures) pPictures->Remove();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const HackCommandLine cLine = ParseHackCommandLine(argc, argv);
+    if (cLine.eCommand == HackCommand::Help) {
+        std::fputs(kHackUsage, stdout);
+        return 0;
+    }
+    if (cLine.eCommand == HackCommand::Error) {
+        std::fprintf(stderr, "vantorel: %s\n%s", cLine.sError.c_str(), kHackUsage);
+        return 2;
+    }
+    const HackOptions& cOptions = cLine.cOptions;
+
+    // The ending signals are held back except while the loop waits: one that comes in the middle of a
+    // frame is taken at the next wait, never lost between a check and a sleep.
+    sigset_t ssEnding, ssWaiting;
+    sigemptyset(&ssEnding);
+    for (int nSignal : {SIGTERM, SIGINT, SIGHUP}) sigaddset(&ssEnding, nSignal);
+    sigprocmask(SIG_BLOCK, &ssEnding, &ssWaiting);
+    sigdelset(&ssWaiting, SIGTERM);
+    sigdelset(&ssWaiting, SIGINT);
+    sigdelset(&ssWaiting, SIGHUP);
+    struct sigaction sa {};
+    sa.sa_handler = OnSignal;
+    sigemptyset(&sa.sa_mask);
+    for (int nSignal : {SIGTERM, SIGINT, SIGHUP}) sigaction(nSignal, &sa, nullptr);
+
+    CPictureFolder cPictures;
+    std::string sError;
+    if (!cPictures.Create(sError)) {
+        std::fprintf(stderr, "vantorel: %s\n", sError.c_str());
+        return 1;
+    }
+    pPictures = &cPictures;
+    CHackWindow::SetConnectionLostHandler(RemovePicturesOnLostDisplay);
+    for (int k = 0; k < SCENE_TEXTURE_FILES; ++k) asSceneTextureFiles[k] = cPictures.PicturePath(k + 1);
+
+    CHackWindow cWindow;
+    if (!cWindow.Open(cOptions, sError)) {
+        std::fprintf(stderr, "vantorel: %s\n", sError.c_str());
+        return 1;
+    }
+    CMonotonicTickCount cClock;
+    SetSceneClock(&cClock);
+    ResizeViewport(cWindow.Width(), cWindow.Height());
+    if (!InitRenderState()) {
+        std::fprintf(stderr, "vantorel: the scene did not start\n");
+        return 1;
+    }
+
+    // The frame rate goes on the picture, as in every xscreensaver hack, when the server has a font.
+    const bool bFpsOnPicture = cOptions.bFps && cWindow.PrepareFrameRateText();
+    std::string sFps;
+
+    CHackRun cRun(cWindow.IsOwnWindow(), cWindow.Width(), cWindow.Height());
+    CFramePacer cPacer(cOptions.nDelayUs);
+    CFrameRateMeter cMeter;
+    for (;;) {
+        cWindow.Wait(cPacer.WaitBeforeNext(MonotonicMicroseconds()), &ssWaiting);
+        cWindow.PumpEvents(cRun);
+        if (bSignalled) cRun.OnSignal();
+        if (cRun.Ended()) break;
+        const uint64_t nNow = MonotonicMicroseconds();
+        if (cPacer.WaitBeforeNext(nNow) > 0 && !cRun.SizeChanged()) continue;
+        cPacer.FrameStarted(nNow);
+        int nWidth = 0, nHeight = 0;
+        if (cRun.TakeNewSize(nWidth, nHeight)) ResizeViewport(nWidth, nHeight);
+        DrawFrame();
+        if (bFpsOnPicture) cWindow.DrawFrameRateText(sFps);
+        cWindow.Present();
+        double fRate = 0.0;
+        if (cOptions.bFps && cMeter.FrameShown(MonotonicMicroseconds(), fRate)) {
+            char szRate[32];
+            std::snprintf(szRate, sizeof szRate, "%.1f frames/s", fRate);
+            sFps = szRate;
+            // Also on standard error: the picture's text cannot be read by a script or in a log.
+            std::fprintf(stderr, "vantorel: %s\n", szRate);
+        }
+    }
+    cWindow.Close();
+    SetSceneClock(nullptr);
+    pPictures = nullptr;
+    return 0;
+}

@@ -1,0 +1,181 @@
+// The native hack's command line and run decisions: what each option line means, which are refused,
+// what ends a run, how frames are paced and where the private picture folder may go.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "renderer/hack_options.h"
+#include "renderer/hack_run.h"
+
+namespace {
+
+HackCommandLine Parse(std::vector<const char*> aArgs) {
+    aArgs.insert(aArgs.begin(), "vantorel");
+    return ParseHackCommandLine(static_cast<int>(aArgs.size()), aArgs.data());
+}
+
+struct GoodLine {
+    std::vector<const char*> aArgs;
+    HackTarget eTarget;
+    unsigned long nWindowId;
+    long nDelayUs;
+    bool bFps;
+};
+
+TEST(HackCommandLine, AcceptedLinesMeanWhatXscreensaverMeans) {
+    const GoodLine aCases[] = {
+        {{}, HackTarget::OwnWindow, 0, 16666, false},
+        {{"-root"}, HackTarget::Root, 0, 16666, false},
+        {{"--root"}, HackTarget::Root, 0, 16666, false},
+        {{"-window-id", "0x2a00007"}, HackTarget::WindowId, 0x2a00007, 16666, false},
+        {{"--window-id", "44040199"}, HackTarget::WindowId, 44040199, 16666, false},
+        {{"-window-id", "0XFFFFFFFF"}, HackTarget::WindowId, 0xFFFFFFFF, 16666, false},
+        {{"-root", "-window"}, HackTarget::OwnWindow, 0, 16666, false},  // the last target counts
+        {{"-delay", "0", "-fps"}, HackTarget::OwnWindow, 0, 0, true},
+        {{"--delay", "60000000", "--fps", "--root"}, HackTarget::Root, 0, 60000000, true},
+    };
+    for (const GoodLine& c : aCases) {
+        std::string sLine;
+        for (const char* p : c.aArgs) sLine += std::string(p) + " ";
+        SCOPED_TRACE(sLine);
+        const HackCommandLine r = Parse(c.aArgs);
+        ASSERT_EQ(r.eCommand, HackCommand::Run) << r.sError;
+        EXPECT_EQ(r.cOptions.eTarget, c.eTarget);
+        if (c.eTarget == HackTarget::WindowId) {
+            EXPECT_EQ(r.cOptions.nWindowId, c.nWindowId);
+        }
+        EXPECT_EQ(r.cOptions.nDelayUs, c.nDelayUs);
+        EXPECT_EQ(r.cOptions.bFps, c.bFps);
+    }
+    EXPECT_EQ(Parse({"-display", ":7"}).cOptions.sDisplay, ":7");
+    EXPECT_EQ(Parse({"--help"}).eCommand, HackCommand::Help);
+    EXPECT_EQ(Parse({"-root", "-h"}).eCommand, HackCommand::Help);
+}
+
+TEST(HackCommandLine, RefusedLinesSayWhy) {
+    const std::vector<std::vector<const char*>> aCases = {
+        {"-bogus"}, {"--"}, {"-"}, {"root"}, {""}, {"-delay"}, {"-window-id"}, {"-display"},
+        {"-delay", "-5"}, {"-delay", "+5"}, {"-delay", " 5"}, {"-delay", "5ms"}, {"-delay", "60000001"},
+        {"-delay", "99999999999999999999999"}, {"-window-id", "0"}, {"-window-id", "0x"},
+        {"-window-id", "0xZZ"}, {"-window-id", "-1"}, {"-window-id", "0x100000000"}, {"-window-id", "12abc"},
+        {"---root"}, {"-Root"},
+    };
+    for (const auto& aArgs : aCases) {
+        std::string sLine;
+        for (const char* p : aArgs) sLine += std::string("[") + p + "]";
+        SCOPED_TRACE(sLine);
+        const HackCommandLine r = Parse(aArgs);
+        EXPECT_EQ(r.eCommand, HackCommand::Error);
+        EXPECT_FALSE(r.sError.empty());
+    }
+}
+
+// xscreensaver-settings builds the command line from vantorel.xml: every argument it can produce
+// (each control's arg with its default value, each arg-set) must be one the hack takes.
+TEST(HackCommandLine, TakesEveryArgumentOfItsSettingsDescription) {
+    std::ifstream in(std::string(VANTOREL_SOURCE_DIR) + "/packaging/vantorel.xml");
+    ASSERT_TRUE(in) << "no packaging/vantorel.xml";
+    std::stringstream ss;
+    ss << in.rdbuf();
+    const std::string sXml = ss.str();
+    EXPECT_NE(sXml.find("<screensaver name=\"vantorel\" _label=\"Vantorel\""), std::string::npos);
+    const std::regex reNumber(R"re(<number[^>]*arg="([^"]*)"[^>]*default="([^"]*)")re");
+    const std::regex reArg(R"re((?:<command arg|arg-set|arg-unset)="([^"]*)")re");
+    std::vector<std::string> aLines;
+    for (std::sregex_iterator i(sXml.begin(), sXml.end(), reNumber), e; i != e; ++i) {
+        std::string s = (*i)[1];
+        s.replace(s.find('%'), 1, (*i)[2]);
+        aLines.push_back(s);
+    }
+    for (std::sregex_iterator i(sXml.begin(), sXml.end(), reArg), e; i != e; ++i) aLines.push_back((*i)[1]);
+    ASSERT_GE(aLines.size(), 3u);  // --root, --delay, --fps
+    for (const std::string& sLine : aLines) {
+        SCOPED_TRACE(sLine);
+        std::istringstream words(sLine);
+        std::vector<std::string> aWords;
+        for (std::string w; words >> w;) aWords.push_back(w);
+        std::vector<const char*> aArgs;
+        for (const std::string& w : aWords) aArgs.push_back(w.c_str());
+        const HackCommandLine r = Parse(aArgs);
+        EXPECT_EQ(r.eCommand, HackCommand::Run) << r.sError;
+    }
+}
+
+TEST(HackRun, KeysAndCloseEndOnlyAWindowOfItsOwn) {
+    for (bool bOwn : {true, false}) {
+        SCOPED_TRACE(bOwn ? "own window" : "lent window");
+        CHackRun cKey(bOwn, 10, 10), cQ(bOwn, 10, 10), cClose(bOwn, 10, 10), cOther(bOwn, 10, 10);
+        cKey.OnKey(HackKey::Escape);
+        cQ.OnKey(HackKey::Q);
+        cClose.OnCloseRequest();
+        cOther.OnKey(HackKey::Other);
+        EXPECT_EQ(cKey.End(), bOwn ? HackEnd::Key : HackEnd::None);
+        EXPECT_EQ(cQ.End(), bOwn ? HackEnd::Key : HackEnd::None);
+        EXPECT_EQ(cClose.End(), bOwn ? HackEnd::Closed : HackEnd::None);
+        EXPECT_FALSE(cOther.Ended());
+        // Signals and the window's end stop every kind of run; the first reason stands.
+        cOther.OnSignal();
+        cOther.OnWindowDestroyed();
+        EXPECT_EQ(cOther.End(), HackEnd::Signal);
+    }
+}
+
+TEST(HackRun, ViewportFollowsEachNewSizeOnce) {
+    CHackRun c(false, 640, 480);
+    int w = 0, h = 0;
+    ASSERT_TRUE(c.TakeNewSize(w, h));  // the start needs a viewport too
+    EXPECT_EQ(w * 1000 + h, 640 * 1000 + 480);
+    EXPECT_FALSE(c.TakeNewSize(w, h));
+    c.OnSize(640, 480);  // a move reports the same size
+    EXPECT_FALSE(c.TakeNewSize(w, h));
+    c.OnSize(0, 200);  // never a zero-sized projection
+    EXPECT_FALSE(c.TakeNewSize(w, h));
+    EXPECT_FALSE(c.SizeChanged());
+    c.OnSize(300, 200);
+    c.OnSize(320, 200);
+    EXPECT_TRUE(c.SizeChanged());
+    ASSERT_TRUE(c.TakeNewSize(w, h));
+    EXPECT_EQ(w * 1000 + h, 320 * 1000 + 200);
+    EXPECT_FALSE(c.TakeNewSize(w, h));
+    EXPECT_FALSE(c.SizeChanged());
+}
+
+TEST(FramePacer, FramesStartOnePeriodApartWhateverTheDrawingCost) {
+    CFramePacer c(16666);
+    EXPECT_EQ(c.WaitBeforeNext(5), 0u);
+    c.FrameStarted(1000);
+    EXPECT_EQ(c.WaitBeforeNext(1000 + 10000), 6666u);  // drawn in 10 ms: wait the rest
+    EXPECT_EQ(c.WaitBeforeNext(1000 + 16666), 0u);
+    c.FrameStarted(1000 + 16700);                       // a little late: the schedule holds
+    EXPECT_EQ(c.WaitBeforeNext(1000 + 20000), 33332u - 20000u);
+    c.FrameStarted(1000 + 200000);                      // far behind: no burst of frames to catch up
+    EXPECT_EQ(c.WaitBeforeNext(1000 + 200000), 16666u);
+
+    CFramePacer cFast(0);
+    cFast.FrameStarted(1000);
+    EXPECT_EQ(cFast.WaitBeforeNext(1000), 0u);
+}
+
+TEST(FrameRateMeter, ReportsFramesPerSecondAtMostOnceASecond) {
+    CFrameRateMeter c;
+    double f = 0;
+    EXPECT_FALSE(c.FrameShown(0, f));
+    for (int i = 1; i < 30; ++i) EXPECT_FALSE(c.FrameShown(i * 33333u, f));
+    ASSERT_TRUE(c.FrameShown(30 * 33333u + 10, f));
+    EXPECT_NEAR(f, 30.0, 0.01);
+    EXPECT_FALSE(c.FrameShown(30 * 33333u + 20000, f));
+}
+
+TEST(PictureFolderBases, RuntimeFolderFirstThenTmpdirThenTmp) {
+    using V = std::vector<std::string>;
+    EXPECT_EQ(PictureFolderBases("/run/user/1000", "/var/tmp"), (V {"/run/user/1000", "/var/tmp", "/tmp"}));
+    EXPECT_EQ(PictureFolderBases(nullptr, "/var/tmp"), (V {"/var/tmp", "/tmp"}));
+    EXPECT_EQ(PictureFolderBases("", nullptr), (V {"/tmp"}));
+    EXPECT_EQ(PictureFolderBases("relative/dir", ""), (V {"/tmp"}));
+}
+
+}  // namespace

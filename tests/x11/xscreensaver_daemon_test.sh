@@ -1,0 +1,133 @@
+#!/usr/bin/env bash
+# The real xscreensaver daemon runs the hack: on a private Xvfb with GLX, as an ordinary user (the
+# daemon will not run hacks as root), with `programs: GL: vantorel -root` as that user's only saver.
+# On `xscreensaver-command -activate` the hack starts and its picture fills the screen and moves; on
+# `-deactivate` the hack is gone within 2 s.
+#   xscreensaver_daemon_test.sh HACK [SCREENSHOT.png]
+# SCREENSHOT.png, when given, keeps a picture of the screen while the saver runs.
+set -u
+hack=$1 keep=${2:-}
+user=vantorel-xss
+fail() { echo "FAIL: $*"; [ -f "${work:-}/daemon.log" ] && { echo "--- daemon log"; tail -30 "$work/daemon.log"; }; exit 1; }
+
+for tool in Xvfb xscreensaver xscreensaver-command import convert compare pgrep; do
+    command -v "$tool" >/dev/null || fail "$tool is missing (bash scripts/deps.sh installs it)"
+done
+[ -x "$hack" ] || fail "no hack at $hack"
+
+work=$(mktemp -d /tmp/vantorel-xss-XXXXXX)
+chmod 755 "$work"
+xvfb= daemon=
+cleanup() {
+    [ -n "$daemon" ] && kill "$daemon" 2>/dev/null
+    # The daemon's helpers and the hack run in the daemon's own session.
+    [ -n "$daemon" ] && for p in $(pgrep -s "$daemon"); do kill "$p" 2>/dev/null; done
+    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
+    wait 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# As root, the daemon runs as a user made for the purpose; as anyone else, as that user.
+if [ "$(id -u)" -eq 0 ]; then
+    id "$user" >/dev/null 2>&1 || useradd --system --no-create-home --shell /usr/sbin/nologin \
+        --comment "Vantorel xscreensaver test" "$user" || fail "cannot add the user $user"
+    as_user_cmd=(runuser -u "$user" --)
+else
+    user=$(id -un)
+    as_user_cmd=()
+fi
+as_user() { "${as_user_cmd[@]}" "$@"; }
+home=$work/home
+mkdir -p "$home" "$work/bin"
+# The build tree may be closed to that user: the hack runs from a copy it may read and execute.
+cp "$hack" "$work/bin/vantorel"
+chmod 755 "$work/bin/vantorel"
+
+exec 3> "$work/display"
+Xvfb -displayfd 3 -screen 0 1024x768x24 +extension GLX -nolisten tcp -noreset -br 2>"$work/xvfb.log" &
+xvfb=$!
+exec 3>&-
+for _ in $(seq 1 200); do [ -s "$work/display" ] && break; sleep 0.05; done
+[ -s "$work/display" ] || fail "Xvfb did not start"
+display=:$(head -1 "$work/display")
+
+# Never lock or ask for a password, never blank by itself, no fading (the screenshots want the hack).
+cat > "$home/.xscreensaver" <<CONFIG
+timeout:	8:00:00
+lock:		False
+mode:		one
+selected:	0
+fade:		False
+unfade:		False
+splash:		False
+dpmsEnabled:	False
+programs:	GL: $work/bin/vantorel -root \n
+CONFIG
+[ "$(id -u)" -eq 0 ] && chown -R "$user" "$home"
+
+env_user=(env -i "HOME=$home" "USER=$user" "LOGNAME=$user" "PATH=/usr/bin:/bin" "DISPLAY=$display"
+          "LIBGL_ALWAYS_SOFTWARE=1")
+# A session of its own (its id is this pid) holds everything the daemon starts.
+setsid "${as_user_cmd[@]}" "${env_user[@]}" xscreensaver --no-splash --verbose >"$work/daemon.log" 2>&1 </dev/null &
+daemon=$!
+command_ok=
+for _ in $(seq 1 100); do
+    as_user "${env_user[@]}" xscreensaver-command -time >/dev/null 2>&1 && { command_ok=1; break; }
+    sleep 0.1
+done
+[ -n "$command_ok" ] || fail "the daemon did not answer xscreensaver-command"
+pgrep -s "$daemon" -x xscreensaver >/dev/null || fail "the daemon is not in its own session"
+
+# The hack's process, not counting one that has ended and waits to be reaped.
+hack_pid() {
+    local p
+    for p in $(pgrep -u "$user" -x vantorel); do
+        [ "$(awk '{print $3}' "/proc/$p/stat" 2>/dev/null)" = Z ] || { echo "$p"; return 0; }
+    done
+    return 1
+}
+
+as_user "${env_user[@]}" xscreensaver-command -activate >/dev/null || fail "-activate was refused"
+pid=
+for _ in $(seq 1 100); do pid=$(hack_pid) && break; sleep 0.1; done
+[ -n "$pid" ] || fail "the daemon did not start the hack"
+grep -q "forked \"$work/bin/vantorel --\?root\"" "$work/daemon.log" || fail "the daemon log does not show the hack"
+
+# Numbers from ImageMagick may come as 1.2e-05, which bc does not read.
+less() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a + 0 < b + 0) }'; }
+non_black() { convert "$1" -colorspace Gray -threshold 0 -format '%[fx:mean]' info:; }
+white() { convert "$1" -fill black +opaque white -colorspace Gray -format '%[fx:mean]' info:; }
+# Wait for the picture to cover the (black) screen; then, once the falling tube is in view (the
+# backdrop alone stands still), look twice.
+activated=$(date +%s)
+covered=
+for _ in $(seq 1 60); do
+    DISPLAY=$display import -window root "$work/a.png" 2>/dev/null
+    less 0.99 "$(non_black "$work/a.png")" && { covered=1; break; }
+    sleep 0.2
+done
+[ -n "$covered" ] || fail "the picture does not fill the screen (non-black share $(non_black "$work/a.png"))"
+while [ $(( $(date +%s) - activated )) -lt 6 ]; do sleep 0.2; done
+DISPLAY=$display import -window root "$work/a.png" 2>/dev/null
+sleep 0.5
+DISPLAY=$display import -window root "$work/b.png" 2>/dev/null
+less 0.99 "$(non_black "$work/b.png")" || fail "the second shot does not fill the screen"
+less "$(white "$work/b.png")" 0.01 || fail "the screen is white"
+moved=$(compare -metric RMSE "$work/a.png" "$work/b.png" null: 2>&1 | sed -n 's/.*(\([0-9.e-]*\)).*/\1/p')
+less 0.005 "${moved:-0}" || fail "the picture does not move (RMSE ${moved:-?} between two shots 0.5 s apart)"
+hack_pid >/dev/null || fail "the hack ended while the saver was active"
+[ -n "$keep" ] && cp "$work/b.png" "$keep"
+
+start=$(date +%s%N)
+as_user "${env_user[@]}" xscreensaver-command -deactivate >/dev/null || fail "-deactivate was refused"
+gone_ms=
+while :; do
+    now=$(date +%s%N)
+    hack_pid >/dev/null || { gone_ms=$(( (now - start) / 1000000 )); break; }
+    [ $(( (now - start) / 1000000 )) -gt 2000 ] && break
+    sleep 0.02
+done
+[ -n "$gone_ms" ] || fail "the hack still runs 2 s after -deactivate"
+echo "xscreensaver started the hack (pid $pid), the picture filled the screen and moved (RMSE $moved over 0.5 s);" \
+     "the hack was gone ${gone_ms} ms after -deactivate"
