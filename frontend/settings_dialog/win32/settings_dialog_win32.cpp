@@ -123,10 +123,16 @@ public:
         return true;
     }
 
+    // After load and a kind choice, which set the combo box's and the file button's Enabled.
     void Sync() {
         const Controls& c = form.View();
         ::EnableWindow(hRepeat, c.bRepeatEnabled);
         Nerlo_Command::SetCommandEnabled(hFile, c.bFileButtonEnabled);
+        RepaintMusicGroup();
+    }
+    // Marks and the file label; the file choice changes nothing else, so the file button keeps the
+    // face of the state it is in (setting Enabled would repaint it with Normal).
+    void RepaintMusicGroup() {
         RECT r{kPicX, kPicY, kPicX + kPicW, kPicY + kPicH};
         ::InvalidateRect(hWnd, &r, FALSE);
     }
@@ -208,7 +214,7 @@ public:
     void OnCommand(int nId) {
         if (nId == kIdFile) {
             form.Cmd_File_Click();
-            Sync();
+            RepaintMusicGroup();
         } else if (nId == kIdSet) {
             wchar_t szText[64] = {};
             ::GetWindowTextW(hRepeat, szText, 63);
