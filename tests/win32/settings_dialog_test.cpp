@@ -279,7 +279,7 @@ TEST(SettingsDialog, ButtonFaceShadesFromWhiteDownToLavender) {
 
 // Another window taking over is no lost focus: the focused button keeps its look, and gets the
 // focus back when the dialog is active again.
-TEST(SettingsDialog, FocusedButtonKeepsItsLookAndTheFocusAcrossDeactivation) {
+TEST(SettingsDialog, FocusedButtonKeepsItsFocusAcrossDeactivationAndLosesItOnlyToAnotherControl) {
     OpenDialog d(L"dialog_focus");
     ASSERT_NE(d.hDialog, nullptr);
     HWND hSet = d.Button(kSetX, kSetY);
@@ -312,6 +312,11 @@ TEST(SettingsDialog, FocusedButtonKeepsItsLookAndTheFocusAcrossDeactivation) {
     EXPECT_TRUE(vtest::WaitUntil([&] { return GetForegroundWindow() == d.hDialog; }, 3000));
     EXPECT_TRUE(vtest::WaitUntil([&] { return d.Focus() == hSet; }, 3000)) << "the focus did not come back";
     EXPECT_EQ(d.PixelAt(kSetX + 38, kSetY + 2), kSelectedRow2);
+
+    // Moving on to another control of the dialog is a lost focus.
+    vtest::PressKey(VK_TAB);
+    EXPECT_TRUE(vtest::WaitUntil([&] { return d.Focus() != hSet && d.Focus() != nullptr; }, 3000));
+    EXPECT_TRUE(d.Shows(kSetX + 38, kSetY + 2, kNormalRow2)) << std::hex << d.PixelAt(kSetX + 38, kSetY + 2);
     d.Close();
     EXPECT_FALSE(vtest::FileExistsW(d.Ini())) << "the press dragged off stored nothing";
 }
