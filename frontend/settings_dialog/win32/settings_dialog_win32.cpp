@@ -194,8 +194,9 @@ public:
         if (link.OnPress(eButton, ::PtInRect(&kUrlRect, pt) != FALSE)) ::SetCapture(hWnd);
     }
     void OnRelease(POINT pt, CLinkClick::Button eButton) {
+        const bool bClick = link.OnRelease(eButton, ::PtInRect(&kUrlRect, pt) != FALSE);
         if (eButton == CLinkClick::Button::Left && ::GetCapture() == hWnd) ::ReleaseCapture();
-        if (link.OnRelease(eButton, ::PtInRect(&kUrlRect, pt) != FALSE)) form.lbl_URL_Click(kAuthorAddress);
+        if (bClick) form.lbl_URL_Click(kAuthorAddress);
     }
     void OnActivate(bool bActive) {
         if (!bActive) {
@@ -227,6 +228,21 @@ public:
     }
 };
 
+POINT PointOf(LPARAM lParam) { return {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))}; }
+
+CLinkClick::Button ButtonOf(UINT nMessage) {
+    switch (nMessage) {
+        case WM_RBUTTONDOWN:
+        case WM_RBUTTONUP:
+            return CLinkClick::Button::Right;
+        case WM_MBUTTONDOWN:
+        case WM_MBUTTONUP:
+            return CLinkClick::Button::Middle;
+        default:
+            return CLinkClick::Button::Left;
+    }
+}
+
 LRESULT CALLBACK DialogProc(HWND hWnd, UINT nMessage, WPARAM wParam, LPARAM lParam) {
     auto* p = reinterpret_cast<CDialogWindow*>(::GetWindowLongPtrW(hWnd, GWLP_USERDATA));
     if (nMessage == WM_NCCREATE) {
@@ -251,18 +267,16 @@ LRESULT CALLBACK DialogProc(HWND hWnd, UINT nMessage, WPARAM wParam, LPARAM lPar
         case WM_LBUTTONDOWN:
         case WM_RBUTTONDOWN:
         case WM_MBUTTONDOWN:
-            p->OnPress({static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))},
-                       nMessage == WM_LBUTTONDOWN   ? CLinkClick::Button::Left
-                       : nMessage == WM_RBUTTONDOWN ? CLinkClick::Button::Right
-                                                    : CLinkClick::Button::Middle);
+            p->OnPress(PointOf(lParam), ButtonOf(nMessage));
             return 0;
         case WM_LBUTTONUP:
         case WM_RBUTTONUP:
         case WM_MBUTTONUP:
-            p->OnRelease({static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))},
-                         nMessage == WM_LBUTTONUP   ? CLinkClick::Button::Left
-                         : nMessage == WM_RBUTTONUP ? CLinkClick::Button::Right
-                                                    : CLinkClick::Button::Middle);
+            p->OnRelease(PointOf(lParam), ButtonOf(nMessage));
+            return 0;
+        case WM_CAPTURECHANGED:
+            // A press whose capture was taken away (another window, a system key) is no click.
+            if (reinterpret_cast<HWND>(lParam) != hWnd) p->link.OnRelease(CLinkClick::Button::Left, false);
             return 0;
         case WM_SETCURSOR:
             if (p->OnSetCursor(reinterpret_cast<HWND>(wParam), LOWORD(lParam))) return TRUE;
