@@ -64,17 +64,15 @@ public:
     void PaintContent(HDC hdc) {
         RECT client;
         ::GetClientRect(hWnd, &client);
-        if (!pButton->IsOpaque() || !bPainted) {
-            FillPixels(hdc, 0, 0, client.right, client.bottom, ::GetSysColor(COLOR_BTNFACE));
-        } else {
-            FillPixels(hdc, 0, 0, client.right, client.bottom, ::GetSysColor(COLOR_BTNFACE));
+        FillPixels(hdc, 0, 0, client.right, client.bottom, ::GetSysColor(COLOR_BTNFACE));
+        if (pButton->IsOpaque() && bPainted) {
             TRIVERTEX aVertex[2] = {};
             GRADIENT_RECT rect{};
             FillGradientRecord(face, aVertex, rect);
             ::GradientFill(hdc, aVertex, 2, &rect, 1, GRADIENT_FILL_RECT_V);
             // The eight border slices, stretched along their length only; the centre keeps the gradient.
-            // Whole pixels are dropped when an edge shrinks on a small button, never blended with
-            // AND (the default), which would darken the skin's glow rows.
+            // Where a side shrinks on a small button, whole rows of the skin are dropped; the default
+            // mode would AND neighbouring rows together and darken the shaded side columns.
             const int nOldMode = ::SetStretchBltMode(hdc, COLORONCOLOR);
             HDC hSkinDc = ::CreateCompatibleDC(hdc);
             HGDIOBJ hOldBitmap = ::SelectObject(hSkinDc, g_aSkins[static_cast<int>(eSkin)]);
@@ -128,7 +126,8 @@ LRESULT CALLBACK CommandProc(HWND hWnd, UINT nMessage, WPARAM wParam, LPARAM lPa
             button.OnMouseMove();
             return 0;
         case WM_LBUTTONDOWN:
-            // The press gives focus before the button-down step, so a click on an unfocused button shows Pressed.
+            // The press gives the focus before the button-down step: an unfocused button under the
+            // pointer goes HighLight -> HighLightSelect with the Pressed face.
             if (button.IsEnabledFlag()) ::SetFocus(hWnd);
             ::SetCapture(hWnd);
             button.OnMouseDown(MouseButton::Left);
