@@ -311,7 +311,8 @@ TEST(SettingsDialog, FocusedButtonKeepsItsFocusAcrossDeactivationAndLosesItOnlyT
     SetForegroundWindow(d.hDialog);
     EXPECT_TRUE(vtest::WaitUntil([&] { return GetForegroundWindow() == d.hDialog; }, 3000));
     EXPECT_TRUE(vtest::WaitUntil([&] { return d.Focus() == hSet; }, 3000)) << "the focus did not come back";
-    EXPECT_EQ(d.PixelAt(kSetX + 38, kSetY + 2), kSelectedRow2);
+    // Getting the focus back repaints the face (Selected again): wait for that paint to finish.
+    EXPECT_TRUE(d.Shows(kSetX + 38, kSetY + 2, kSelectedRow2)) << std::hex << d.PixelAt(kSetX + 38, kSetY + 2);
 
     // Moving on to another control of the dialog is a lost focus.
     vtest::PressKey(VK_TAB);
