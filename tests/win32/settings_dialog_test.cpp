@@ -244,6 +244,7 @@ TEST(SettingsDialog, RightButtonChoosesTheKindAndTheFileButtonShowsItsEnabledFac
     d.MoveTo(kBackgroundX, kBackgroundY);
     EXPECT_TRUE(d.Shows(x, kFileY + 1, RGB(0x00, 0x3C, 0x74))) << std::hex << d.PixelAt(x, kFileY + 1);
     EXPECT_TRUE(d.Shows(x, kFileY + 2, kNormalRow2)) << std::hex << d.PixelAt(x, kFileY + 2);
+    Sleep(200);  // the side slices are drawn after the top edge
     // The file button is 21 pixels high: its side slices shrink from 17 rows to 13. Whole rows of
     // the skin are kept, so its shaded side columns still run one way, from light to darker.
     for (int nColumn : {2, 3, 38, 37}) {
@@ -268,6 +269,7 @@ TEST(SettingsDialog, ButtonFaceShadesFromWhiteDownToLavender) {
     d.MoveTo(kBackgroundX, kBackgroundY);
     const int x = kSetX + 20;  // left of the caption
     ASSERT_TRUE(d.Shows(x, kSetY + 2, kNormalRow2));
+    Sleep(200);
     const COLORREF top = d.PixelAt(x, kSetY + 4), bottom = d.PixelAt(x, kSetY + 20);
     // Row y of 0..24 lies y / 24 of the way from 255, 255, 255 to 198, 197, 215.
     EXPECT_NEAR(GetRValue(top), 245, 3) << std::hex << top;
