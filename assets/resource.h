@@ -24,6 +24,9 @@
 #define IDB_SKIN_PRESSED 124
 #define IDB_SKIN_DISABLE 125
 
+/* lbl_URL's pointing hand, 32 x 32 monochrome, hot spot (12, 10). */
+#define IDC_LINK 130
+
 #define VANTOREL_VERSION_TEXT "1.00"
 
 #endif

@@ -25,7 +25,7 @@ std::optional<double> RadixValue(const std::u16string& sDigits, int nRadix) {
         nValue = nValue * nRadix + DigitValue(c);
         if (nValue > 0xFFFFFFFFull) return std::nullopt;
     }
-    // Values that fit 16 bits are 16-bit in the old run-time: &HFFFF is -1, &H10000 is 65536.
+    // Values that fit 16 bits are read as 16-bit integers: &HFFFF is -1, &H10000 is 65536.
     if (nValue <= 0xFFFF) {
         return static_cast<double>(static_cast<std::int16_t>(static_cast<std::uint16_t>(nValue)));
     }

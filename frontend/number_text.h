@@ -1,5 +1,5 @@
 // The two ways the front-end turns text into a number: a settings value must be a number as a
-// whole, while the preview handle is read as far as it goes, the way the old run-time's Val did.
+// whole, while the preview handle is read as far as its leading number goes (Val).
 #pragma once
 
 #include <cstdint>
@@ -14,7 +14,7 @@ std::optional<double> ParseNumberText(std::string_view sText);
 
 // Val: blanks anywhere are skipped, reading stops at the first character that cannot continue the
 // number, text without a leading number gives 0; &H and &O forms are read as 16-bit values up to 16
-// bits and 32-bit beyond, as the old run-time did.
+// bits and 32-bit beyond, so &HFFFF is -1.
 double ReadLeadingNumber(std::u16string_view sText);
 
 // Rounds half to even into 32 bits (the run-time's conversion); empty optional on overflow.

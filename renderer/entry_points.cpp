@@ -17,14 +17,24 @@ const char* const MultitextureEntryNames[MULTITEXTURE_ENTRY_COUNT] = {
 
 void (*MultitextureEntryPoints[MULTITEXTURE_ENTRY_COUNT])() = {};
 
+namespace {
+GlProcLookup pfnGlProcLookup = GetGlProcAddress;
+}  // namespace
+
+GlProcLookup SetGlProcLookup(GlProcLookup pfnLookup) {
+    const GlProcLookup pfnOld = pfnGlProcLookup;
+    pfnGlProcLookup = pfnLookup ? pfnLookup : GetGlProcAddress;
+    return pfnOld;
+}
+
 void LoadEntryPoints() {
     for (int i = 0; i < MULTITEXTURE_ENTRY_COUNT; ++i)
-        MultitextureEntryPoints[i] = GetGlProcAddress(MultitextureEntryNames[i]);
+        MultitextureEntryPoints[i] = pfnGlProcLookup(MultitextureEntryNames[i]);
 }
 
 void SetSwapInterval(int nInterval) {
     // Looked up on every call: the answer belongs to the context current at that moment.
     typedef int(APIENTRY * PfnSwapInterval)(int);
-    if (GlProc pfn = GetGlProcAddress("wglSwapIntervalEXT"))
+    if (GlProc pfn = pfnGlProcLookup("wglSwapIntervalEXT"))
         reinterpret_cast<PfnSwapInterval>(pfn)(nInterval & 0xFF);
 }

@@ -9,7 +9,7 @@ namespace {
 constexpr std::uint32_t kPollIntervalMs = 100;
 
 // Writing leaves "Command" out, reading fills in "Command1": a caption that equals the writing
-// default comes back as the reading default, as forms saved by the old control do.
+// default comes back as the reading default, so a form saved with "Command" reads back "Command1".
 constexpr char kCaptionWriteDefault[] = "Command";
 constexpr char kCaptionReadDefault[] = "Command1";
 

@@ -18,10 +18,34 @@ std::int16_t RepeatTrackOf(const std::string& sText) {
     return static_cast<std::int16_t>(*nValue);
 }
 
+bool CLinkClick::OnPress(Button eButton, bool bOverLink) {
+    if (eButton != Button::Left) return false;
+    bPressed = bOverLink;
+    return bPressed;
+}
+
+bool CLinkClick::OnRelease(Button eButton, bool bOverLink) {
+    if (eButton != Button::Left) return false;
+    const bool bClick = bPressed && bOverLink;
+    bPressed = false;
+    return bClick;
+}
+
+Point CentredFormPosition(int nScreenWidth, int nScreenHeight, int nFormWidth, int nFormHeight, int nTwipsPerPixelX,
+                          int nTwipsPerPixelY) {
+    const auto fnAxis = [](int nScreen, int nForm, int nTwipsPerPixel, int nDivisor) {
+        if (nTwipsPerPixel <= 0) nTwipsPerPixel = 15;
+        const std::int64_t nTwips =
+            (static_cast<std::int64_t>(nScreen) - nForm) * nTwipsPerPixel / nDivisor;  // \ truncates
+        return static_cast<int>(std::nearbyint(static_cast<double>(nTwips) / nTwipsPerPixel));
+    };
+    return {fnAxis(nScreenWidth, nFormWidth, nTwipsPerPixelX, 2), fnAxis(nScreenHeight, nFormHeight, nTwipsPerPixelY, 3)};
+}
+
 std::vector<Rgb> ShadeRows(double fHeight, ShadeSurface eSurface) {
     std::vector<Rgb> aRows;
     if (!(fHeight > 0)) return aRows;
-    const double fD = fHeight / 3.142;  // 3.142 as the old code has it, not pi
+    const double fD = fHeight / 3.142;  // 3.142, not pi: the shade's period is fixed by this constant
     const int nLast = static_cast<int>(std::nearbyint(fHeight));
     for (int y = 0; y <= nLast; ++y) {
         const int c = static_cast<int>(std::nearbyint(std::fabs(std::sin(y / fD)) * 220));

@@ -55,12 +55,37 @@ public:
 
 inline constexpr int kIdAniCaption = 3;
 
+// lbl_URL's click: the left button pressed on the link and released on it. A right or middle
+// press opens nothing, nor does a press that is released after the pointer was dragged off.
+class CLinkClick {
+public:
+    enum class Button { Left, Right, Middle };
+    // True when the window should capture the mouse until the release.
+    bool OnPress(Button eButton, bool bOverLink);
+    // True when this release is the link's click.
+    bool OnRelease(Button eButton, bool bOverLink);
+
+private:
+    bool bPressed = false;
+};
+
 // The "##" pattern: a whole number without leading zeros, 0 as an empty text.
 std::string FormatHashHash(int nValue);
 
 // The repeat track a combo text stores: a numeric text rounded half to even; anything else 0.
 // A number beyond 16 bits is no track at all, so it stores 0 too, like a text that is no number.
 std::int16_t RepeatTrackOf(const std::string& sText);
+
+// Load step 1: where the form's outer rectangle goes, in pixels. The form is moved in twips:
+// left = (screen width - form width) \ 2, top = (screen height - form height) \ 3, and the
+// twips are then converted to pixels (nearest, halves to even), so an odd remainder can land a
+// pixel away from the same arithmetic done in pixels.
+struct Point {
+    int x = 0, y = 0;
+    friend bool operator==(const Point& a, const Point& b) { return a.x == b.x && a.y == b.y; }
+};
+Point CentredFormPosition(int nScreenWidth, int nScreenHeight, int nFormWidth, int nFormHeight, int nTwipsPerPixelX,
+                          int nTwipsPerPixelY);
 
 struct Rgb {
     int r = 0, g = 0, b = 0;

@@ -37,6 +37,19 @@ PIXELFORMATDESCRIPTOR pfdRender = {
 
 }  // namespace
 
+DEVMODEA RenderDisplayMode(int nWidth, int nHeight, int nBits) {
+    DEVMODEA dm;
+    ZeroMemory(&dm, sizeof dm);
+    // The record as Windows 95 and NT 4 knew it, without the panning fields the header's sizeof
+    // (156) counts: every system takes it, and it asks for nothing beyond size and depth.
+    dm.dmSize = kDisplayModeRecordSize;
+    dm.dmPelsWidth = static_cast<DWORD>(nWidth);
+    dm.dmPelsHeight = static_cast<DWORD>(nHeight);
+    dm.dmBitsPerPel = static_cast<DWORD>(nBits);
+    dm.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
+    return dm;
+}
+
 bool OpenRenderWindow(const char* pszTitle, int nWidth, int nHeight, int nBits) {
     hRenderInstance = GetModuleHandleA(nullptr);
 
@@ -49,13 +62,7 @@ bool OpenRenderWindow(const char* pszTitle, int nWidth, int nHeight, int nBits) 
     wc.lpszClassName = kRegisteredClass;
     if (!RegisterClassA(&wc)) return false;
 
-    DEVMODEA dm;
-    ZeroMemory(&dm, sizeof dm);
-    dm.dmSize = sizeof dm;
-    dm.dmPelsWidth = static_cast<DWORD>(nWidth);
-    dm.dmPelsHeight = static_cast<DWORD>(nHeight);
-    dm.dmBitsPerPel = static_cast<DWORD>(nBits);
-    dm.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
+    DEVMODEA dm = RenderDisplayMode(nWidth, nHeight, nBits);
     // No windowed fallback: a display that cannot show the scene full size ends the renderer.
     if (ChangeDisplaySettingsA(&dm, CDS_FULLSCREEN) != DISP_CHANGE_SUCCESSFUL) return false;
 

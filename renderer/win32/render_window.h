@@ -9,6 +9,10 @@ extern HWND hRenderWnd;
 extern HDC hRenderDC;
 extern HGLRC hRenderRC;
 
+// The display-mode request: all zero but the size field, width, height, depth and their field mask.
+inline constexpr WORD kDisplayModeRecordSize = 148;
+DEVMODEA RenderDisplayMode(int nWidth, int nHeight, int nBits);
+
 // Everything from the window class to the scene set-up; true when the window shows a ready scene.
 bool OpenRenderWindow(const char* pszTitle, int nWidth, int nHeight, int nBits);
 // Undoes OpenRenderWindow, also after a partial open: the display mode and cursor come back first.

@@ -268,6 +268,43 @@ TEST(ProgramIcon, HoldsClassicDibImagesAtSixteenThirtyTwoAndFortyEight) {
   }
 }
 
+// lbl_URL's cursor: one 32 x 32 monochrome image whose hot spot, (12, 10), is on the drawn hand.
+TEST(LinkCursor, IsOne32x32MonochromeImageWithItsHotSpotOnTheFingertip) {
+  const std::vector<std::uint8_t> cur = ReadWholeFile(kAssets / "cursor" / "link.cur");
+  ASSERT_GE(cur.size(), 22u + 40u + 8u + 256u);
+  EXPECT_EQ(U16(cur, 2), 2u) << "type: cursor";
+  ASSERT_EQ(U16(cur, 4), 1u) << "image count";
+  EXPECT_EQ(cur[6], 32);
+  EXPECT_EQ(cur[7], 32);
+  EXPECT_EQ(U16(cur, 10), 12u) << "hot spot x";
+  EXPECT_EQ(U16(cur, 12), 10u) << "hot spot y";
+  const std::uint32_t offset = U32(cur, 18);
+  ASSERT_EQ(offset + U32(cur, 14), cur.size());
+  EXPECT_EQ(I32(cur, offset + 4), 32);
+  EXPECT_EQ(I32(cur, offset + 8), 64) << "XOR and AND masks stacked";
+  EXPECT_EQ(U16(cur, offset + 14), 1u) << "one bit per pixel";
+  // Rows are stored bottom-up, 4 bytes each; the AND mask follows the XOR mask.
+  const std::size_t xorBits = offset + 40 + 8, andBits = xorBits + 128;
+  auto bit = [&](std::size_t base, int x, int y) {
+    return (cur.at(base + (31 - y) * 4 + x / 8) >> (7 - x % 8)) & 1;
+  };
+  EXPECT_EQ(bit(andBits, 12, 10), 0) << "the hot spot is drawn, not transparent";
+  EXPECT_EQ(bit(xorBits, 12, 10), 0) << "in the black outline";
+  EXPECT_EQ(bit(andBits, 12, 9), 1) << "nothing above the fingertip";
+  EXPECT_EQ(bit(andBits, 0, 0), 1);
+  int drawn = 0;
+  for (int y = 0; y < 32; ++y)
+    for (int x = 0; x < 32; ++x) drawn += bit(andBits, x, y) == 0;
+  EXPECT_GT(drawn, 120) << "a hand, not a dot";
+  const fs::path out = fs::temp_directory_path() / ("vantorel-cursor-" + std::to_string(::getpid()));
+  fs::remove_all(out);
+  const std::string command = "python3 '" + (kAssets / "generator" / "make_cursor.py").string() + "' --out '" +
+                              out.string() + "'";
+  ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  EXPECT_TRUE(ReadWholeFile(out / "cursor" / "link.cur") == cur) << "rerun the generator and commit its output";
+  fs::remove_all(out);
+}
+
 // --- Generator --------------------------------------------------------------------------------
 
 TEST(PictureGenerator, RemakesTheCommittedFilesByteForByte) {

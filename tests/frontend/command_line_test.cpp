@@ -72,7 +72,7 @@ INSTANTIATE_TEST_SUITE_P(PreviewHandleText, CommandLineGrammar, testing::Values(
     CommandLineCase{u"/p 13.5", SaverMode::Preview, u'P', 14},
     CommandLineCase{u"/p 1e3", SaverMode::Preview, u'P', 1000},
     CommandLineCase{u"/p 12e", SaverMode::Preview, u'P', 12},
-    // Hexadecimal with &H; short forms are 16-bit as in the old run-time.
+    // Hexadecimal with &H; values up to four digits are 16-bit, so &HFFFF is -1.
     CommandLineCase{u"/p &H1F", SaverMode::Preview, u'P', 31},
     CommandLineCase{u"/p &hFFFF", SaverMode::Preview, u'P', -1},
     CommandLineCase{u"/p &H10000", SaverMode::Preview, u'P', 65536},

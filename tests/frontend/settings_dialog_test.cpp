@@ -2,8 +2,6 @@
 // file choice, storing in the file's order, the zoom rectangles and the background shade.
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 #include "fake_frontend_port.h"
 #include "frontend/settings_dialog/nerlo_p.h"
 #include "frontend/text_cp932.h"
@@ -205,25 +203,79 @@ TEST(SettingsDialogLink, OpensTheAddressWithTheHourglassMeanwhile) {
                                                            "MousePointer 0"}));
 }
 
-TEST(SettingsDialogShade, RowsFollowTheSineOfTheRowOverHeightBy3142) {
-    const double fH = 243;
-    const auto aForm = Nerlo_P::ShadeRows(fH, Nerlo_P::ShadeSurface::Form);
+TEST(SettingsDialogShade, FormRunsDarkBlueToPaleAndBackPicCRunsGrey) {
+    const auto aForm = Nerlo_P::ShadeRows(243, Nerlo_P::ShadeSurface::Form);
     const auto aPic = Nerlo_P::ShadeRows(165, Nerlo_P::ShadeSurface::PicC);
-    ASSERT_EQ(aForm.size(), 244u);
+    ASSERT_EQ(aForm.size(), 244u) << "rows 0 to 243 inclusive";
     ASSERT_EQ(aPic.size(), 166u);
-    EXPECT_EQ(aForm[0], (Nerlo_P::Rgb{0, 0, 30}));
-    EXPECT_EQ(aPic[0], (Nerlo_P::Rgb{30, 30, 30}));
-    const int nMiddle = 121;  // y / D = 121 * 3.142 / 243 = 1.5645, just short of pi/2
-    EXPECT_EQ(aForm[nMiddle], (Nerlo_P::Rgb{220, 220, 250}));
-    for (int y : {1, 40, 200, 243}) {
-        SCOPED_TRACE(y);
-        const int c = static_cast<int>(std::nearbyint(std::fabs(std::sin(y * 3.142 / fH)) * 220));
-        EXPECT_EQ(aForm[y].b, aForm[y].r + 30);
-        EXPECT_NEAR(aForm[y].r, c, 0);
+    const struct {
+        int y;
+        Nerlo_P::Rgb colour;
+    } aRows[] = {
+        {0, {0, 0, 30}},       {1, {3, 3, 33}},       {40, {109, 109, 139}},
+        {60, {154, 154, 184}}, {121, {220, 220, 250}},  // just short of the crest
+        {200, {116, 116, 146}},
+        {243, {0, 0, 30}},  // 3.142 is a little more than pi: the last row is just past the zero
+    };
+    for (const auto& row : aRows) {
+        SCOPED_TRACE(row.y);
+        EXPECT_EQ(aForm[row.y], row.colour);
     }
-    // 3.142 instead of pi leaves the last row just past the zero: a dark, not black, bottom.
-    EXPECT_EQ(aForm[243].r, 0);
+    EXPECT_EQ(aPic[0], (Nerlo_P::Rgb{30, 30, 30}));
+    EXPECT_EQ(aPic[82], (Nerlo_P::Rgb{250, 250, 250}));
     EXPECT_TRUE(Nerlo_P::ShadeRows(0, Nerlo_P::ShadeSurface::Form).empty());
+}
+
+// The form moves in twips; the window lands on the nearest pixel of that place.
+TEST(SettingsDialogLoad, CentresInTwipsAcrossAndAThirdDown) {
+    const struct {
+        int nScreenW, nScreenH, nFormW, nFormH;
+        Nerlo_P::Point at;
+    } aCases[] = {
+        {1024, 768, 502, 271, {261, 166}},   // 7455 twips \ 3 = 2485 = 165.67 pixels: 166, not 165
+        {1024, 768, 503, 272, {260, 165}},   // 7815 \ 2 = 3907 twips = 260.47 pixels
+        {1280, 1024, 502, 271, {389, 251}},
+        {800, 600, 1000, 700, {-100, -33}},  // larger than the screen: \ truncates towards zero
+    };
+    for (const auto& c : aCases) {
+        SCOPED_TRACE(testing::Message() << c.nScreenW << "x" << c.nScreenH << " " << c.nFormW << "x" << c.nFormH);
+        EXPECT_EQ(Nerlo_P::CentredFormPosition(c.nScreenW, c.nScreenH, c.nFormW, c.nFormH, 15, 15), c.at);
+    }
+}
+
+// lbl_URL opens its page for a left press and release on it, and for nothing else.
+TEST(SettingsDialogLink, OpensOnlyForALeftPressAndReleaseOnTheLink) {
+    using Button = Nerlo_P::CLinkClick::Button;
+    struct Step {
+        bool bPress;
+        Button eButton;
+        bool bOverLink;
+    };
+    const struct {
+        const char* pszName;
+        std::vector<Step> aSteps;
+        int nOpens;
+    } aCases[] = {
+        {"left click", {{true, Button::Left, true}, {false, Button::Left, true}}, 1},
+        {"right click", {{true, Button::Right, true}, {false, Button::Right, true}}, 0},
+        {"middle click", {{true, Button::Middle, true}, {false, Button::Middle, true}}, 0},
+        {"dragged off", {{true, Button::Left, true}, {false, Button::Left, false}}, 0},
+        {"pressed elsewhere, released on it", {{true, Button::Left, false}, {false, Button::Left, true}}, 0},
+        {"right release while the left is held",
+         {{true, Button::Left, true}, {false, Button::Right, true}, {false, Button::Left, true}}, 1},
+        {"a second release opens nothing more",
+         {{true, Button::Left, true}, {false, Button::Left, true}, {false, Button::Left, true}}, 1},
+    };
+    for (const auto& c : aCases) {
+        SCOPED_TRACE(c.pszName);
+        Dialog d(0, 0);
+        Nerlo_P::CLinkClick link;
+        for (const Step& step : c.aSteps) {
+            if (step.bPress) link.OnPress(step.eButton, step.bOverLink);
+            else if (link.OnRelease(step.eButton, step.bOverLink)) d.form.lbl_URL_Click("http://www.s-vell.jp/");
+        }
+        EXPECT_EQ(static_cast<int>(d.dialogPort.aLog.size()), 3 * c.nOpens);
+    }
 }
 
 TEST(SettingsDialogText, HashHashDropsZero) {

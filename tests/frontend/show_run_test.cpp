@@ -93,6 +93,12 @@ TEST(ShowRunLoad, WritesThePicturesThenStartsMusicThenTheRenderer) {
     EXPECT_EQ(run.port.aLog, aExpected);
 }
 
+TEST(ShowRunLoad, AnAudioCdArmsTheCdWatchEvery200ms) {
+    ShowRun run(1, "");
+    run.form.Form_Load();
+    EXPECT_EQ(run.port.CallsOf("SetTimer"), (std::vector<std::string>{"SetTimer 3 500", "SetTimer 2 200"}));
+}
+
 TEST(ShowRunLoad, GoesOnWhenAPictureCannotBeWritten) {
     ShowRun run(0, "");
     run.port.aUnsavablePictures = {1, 2, 3};
@@ -206,6 +212,24 @@ TEST(ShowRunUnload, StopsMusicThenGivesTheCursorBackThenEnds) {
     };
     EXPECT_EQ(run.port.aLog, aExpected);
     EXPECT_EQ(run.state.CursorCount, 0);
+}
+
+// The counter kept from hiding the cursor is handed back as the show flag: non-zero shows it again,
+// a kept 0 (the cursor was shown once more than usual before it was hidden) hides it once more.
+TEST(ShowRunUnload, HandsTheKeptCursorCounterBackAsTheShowFlag) {
+    const struct {
+        std::int32_t nKept;
+        const char* pszCall;
+    } aCases[] = {{-1, "ShowCursor TRUE"}, {0, "ShowCursor FALSE"}, {2, "ShowCursor TRUE"}};
+    for (const auto& c : aCases) {
+        SCOPED_TRACE(c.nKept);
+        ShowRun run(0, "");
+        run.state.CursorCount = c.nKept;
+        run.form.Form_Load();
+        run.ClearLog();
+        run.form.Form_QueryUnload();
+        EXPECT_EQ(run.port.aLog, (std::vector<std::string>{c.pszCall, "ExitProcess"}));
+    }
 }
 
 TEST(ShowRunUnload, StopsTheCdWatchBeforeTheCd) {

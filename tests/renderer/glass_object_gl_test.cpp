@@ -11,6 +11,7 @@
 #include "renderer/gl_proc.h"
 #include "renderer/glass_object.h"
 #include "renderer/offscreen/egl_context.h"
+#include "renderer/scene.h"
 #include "tests/renderer/gl_state_snapshot.h"
 
 namespace {
@@ -410,6 +411,38 @@ TEST_F(GlassObjectGlTest, SwapIntervalWithoutTheDriverEntryDoesNothing) {
     ASSERT_EQ(GetGlProcAddress("wglSwapIntervalEXT"), nullptr);
     SetSwapInterval(0x1FF);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+// A driver that offers the swap control: the headless lookup refuses every "wgl" name, so this one
+// hands out a recorder for wglSwapIntervalEXT and the real entry points for everything else.
+std::vector<int> aSwapIntervals;
+int APIENTRY RecordSwapInterval(int nInterval) {
+    aSwapIntervals.push_back(nInterval);
+    return 1;
+}
+GlProc LookupWithSwapControl(const char* pszName) {
+    if (std::string(pszName) == "wglSwapIntervalEXT") return reinterpret_cast<GlProc>(RecordSwapInterval);
+    return GetGlProcAddress(pszName);
+}
+class SwapControlDriver {
+public:
+    SwapControlDriver() : pfnSaved(SetGlProcLookup(LookupWithSwapControl)) { aSwapIntervals.clear(); }
+    ~SwapControlDriver() { SetGlProcLookup(pfnSaved); }
+
+private:
+    GlProcLookup pfnSaved;
+};
+
+TEST_F(GlassObjectGlTest, SwapIntervalHandsTheDriverTheLowEightBits) {
+    const SwapControlDriver driver;
+    for (int n : {0, 1, 0x1FF, 0x100, -1, 0x12345}) SetSwapInterval(n);
+    EXPECT_EQ(aSwapIntervals, (std::vector<int>{0, 1, 0xFF, 0, 0xFF, 0x45}));
+}
+
+TEST_F(GlassObjectGlTest, InitSceneTurnsTheWaitForTheDisplayOff) {
+    const SwapControlDriver driver;
+    EXPECT_NE(InitScene(), 0);
+    EXPECT_EQ(aSwapIntervals, (std::vector<int>{0}));
 }
 
 }  // namespace

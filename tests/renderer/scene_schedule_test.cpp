@@ -96,9 +96,10 @@ TEST(SceneRingRadius, IsHalfUntil20sThenPulsesWithGrowingAmplitude) {
         {std::nextafter(0.2f, 0.0f), 1.0f, 0.5},
         // At 0.2 the amplitude is (t - 0.2) x 0.5 = 0.
         {0.2f, 1.3f, 0.5},
-        {0.4f, 0.25f, 0.5 + (0.4f - 0.2f) * 0.5 * std::sin(300.0 * 0.4f + 1.0)},
-        {0.6f, 0.0f, 0.5 + 0.2 * std::sin(300.0 * 0.6f)},
-        {0.9f, static_cast<float>(kPi / 8), 0.5 + 0.2 * std::sin(300.0 * 0.9f + kPi / 2)},
+        // Amplitude 0.1 at 0.4 (the wave's phase 121 rad is near its crest), 0.2 from 0.6 on.
+        {0.4f, 0.25f, 0.599881515},
+        {0.6f, 0.0f, 0.339768617},
+        {0.9f, static_cast<float>(kPi / 8), 0.696876140},
     };
     for (const RadiusCase& c : aCases) {
         SCOPED_TRACE(testing::Message() << "t=" << c.t << " x=" << c.x);
@@ -146,7 +147,7 @@ TEST_F(SceneClock, KeepsTheLastMorphAmountAfter70sAndUntil30sAfterAWrap) {
     cClock.Advance(49990);  // 69.99 s
     UpdateSceneTime();
     const float fLast = cSceneGlass.fCurveA;
-    EXPECT_NEAR(fLast, (0.6999f - 0.3f) * 10.0f * 0.6666667f, 1e-5);
+    EXPECT_NEAR(fLast, 2.666f, 1e-5) << "39.99 s into the 40 s morph: just short of its final 8/3";
     cClock.Advance(30010);  // 100 s: nothing resets
     UpdateSceneTime();
     EXPECT_FLOAT_EQ(cSceneGlass.fCurveA, fLast);

@@ -252,4 +252,35 @@ INSTANTIATE_TEST_SUITE_P(Files, MusicOfAShowRun, testing::Values(RunCase{"Mp3", 
                                                                  RunCase{"Wav", L"tone.wav"}),
                          [](const testing::TestParamInfo<RunCase>& info) { return info.param.pszName; });
 
+// The system closing the hidden show form (a log-off, a task manager) ends the run as the renderer's
+// end does: the music stops and the front-end ends; the renderer, which it never closes, runs on.
+TEST_F(MusicUnderWine, ShowFormClosedByTheSystemEndsTheRunAndTheMusicNotTheRenderer) {
+    const std::wstring sRunFolder = vtest::MakeStandInFolder(L"music_closed", 0, 20000);
+    const std::wstring sMusic = sRunFolder + L"\\tone.wav";
+    WriteToneWav(sMusic, 1000);
+    const std::string sIni = "[Section]\r\nBGM\x8b\xe6\x95\xaa=2\r\nBGM\xcc\xa7\xb2\xd9=" + Narrow(sMusic) + "\r\n";
+    WriteBytes(sRunFolder + L"\\Vantorel.ini", sIni.data(), sIni.size());
+
+    vtest::CProcess saver;
+    ASSERT_TRUE(saver.Start(sRunFolder + L"\\Vantorel.scr", L"/s", sRunFolder));
+    ASSERT_TRUE(vtest::WaitUntil([] { return vtest::FindTopLevel("Nerlo_VC") != nullptr; }, 10000));
+    HWND hRenderer = vtest::FindTopLevel("Nerlo_VC");
+    const DWORD nRendererId = vtest::WindowProcessId(hRenderer);
+    HWND hShowForm = vtest::FindTopLevel("Nerlo_Main");
+    ASSERT_NE(hShowForm, nullptr);
+    EXPECT_TRUE(HearsSound(2500)) << "nothing heard during the run";
+
+    PostMessageW(hShowForm, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(saver.WaitForExit(3000)) << "the run went on after its form was closed";
+    EXPECT_TRUE(HearsSilence(2000)) << "the music outlived the run";
+    EXPECT_EQ(vtest::FindTopLevel("Nerlo_VC"), hRenderer) << "the renderer went with the run";
+
+    HANDLE hProcess = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, nRendererId);
+    ASSERT_NE(hProcess, nullptr);
+    EXPECT_EQ(WaitForSingleObject(hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "the renderer has ended";
+    TerminateProcess(hProcess, 0);
+    WaitForSingleObject(hProcess, 5000);
+    CloseHandle(hProcess);
+}
+
 }  // namespace

@@ -1,6 +1,10 @@
 // Vantorel.dll run for real: its window, its display mode, what ends it and what does not.
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <vector>
+
+#include "renderer/win32/render_window.h"
 #include "support/win32_test_support.h"
 
 namespace {
@@ -73,11 +77,6 @@ TEST_F(RendererRun, OpensOneFullscreenPopupTitledNerloVcWithTheDisplayAt1024x768
     EXPECT_EQ(dm.dmPelsHeight, 768u);
     EXPECT_EQ(dm.dmBitsPerPel, 32u);
 
-    // The renderer swallows the system's own screensaver and power-down requests.
-    EXPECT_EQ(SendMessageA(hWnd, WM_SYSCOMMAND, SC_SCREENSAVE, 0), 0);
-    EXPECT_EQ(SendMessageA(hWnd, WM_SYSCOMMAND, SC_MONITORPOWER, 2), 0);
-    Sleep(300);
-    EXPECT_TRUE(cRenderer.IsRunning());
     PostMessageA(hWnd, WM_CLOSE, 0, 0);
     ExpectEndedCleanly(0);
 }
@@ -110,6 +109,102 @@ TEST_F(RendererRun, OtherKeysMouseMovesAndClicksChangeNothingThenEscapeEndsIt) {
 TEST_F(RendererRun, AClosedWindowEndsItWithExitCodeZero) {
     PostMessageA(hWnd, WM_CLOSE, 0, 0);
     ExpectEndedCleanly(0);
+}
+
+// Pictures the front-end has not written are not worth a message: the renderer starts without
+// Nerlo01.bmp as quietly as with it, no "Error" box, no window but its own.
+TEST_F(RendererRun, StartsWithoutTheTintPictureSilently) {
+    // SetUp started a renderer with whatever C:\s_vell holds; this one starts without the tint.
+    PostMessageA(hWnd, WM_CLOSE, 0, 0);
+    ExpectEndedCleanly(0);
+    CreateDirectoryW(L"C:\\s_vell", nullptr);
+    ASSERT_TRUE(vtest::RemoveFileIfPresent(L"C:\\s_vell\\Nerlo01.bmp"));
+    vtest::CProcess cQuiet;
+    ASSERT_TRUE(cQuiet.Start(sFolder + L"\\Vantorel.dll", L"", sFolder));
+    ASSERT_TRUE(vtest::WaitUntil(
+        [] {
+            HWND h = vtest::FindTopLevel("Nerlo_VC");
+            return h && IsWindowVisible(h);
+        },
+        5000));
+    // Past the scene's set-up, where the pictures are read, and a few frames.
+    Sleep(1000);
+    EXPECT_EQ(vtest::FindMessageBox(cQuiet.Id(), L"Error"), nullptr) << "the reader spoke up";
+    for (HWND h : vtest::TopLevelWindowsOf(cQuiet.Id())) {
+        char szTitle[64] = {};
+        GetWindowTextA(h, szTitle, sizeof szTitle);
+        if (h != vtest::FindTopLevel("Nerlo_VC")) EXPECT_FALSE(IsWindowVisible(h)) << "a window shows: " << szTitle;
+    }
+    EXPECT_TRUE(cQuiet.IsRunning());
+    PostMessageA(vtest::FindTopLevel("Nerlo_VC"), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(cQuiet.WaitForExit(5000));
+}
+
+// The window procedure itself, on a window of this process: what reaches the system's default
+// processing is seen by a CBT hook, which DefWindowProc calls before it carries out any system
+// command (and which, by answering non-zero, keeps the command from being carried out at all).
+std::vector<WPARAM> g_aDefaultSysCommands;
+LRESULT CALLBACK RecordSysCommand(int nCode, WPARAM wParam, LPARAM lParam) {
+    if (nCode == HCBT_SYSCOMMAND) {
+        g_aDefaultSysCommands.push_back(wParam);
+        return 1;
+    }
+    return CallNextHookEx(nullptr, nCode, wParam, lParam);
+}
+
+TEST(RenderWindowProc, SwallowsTheScreensaverAndMonitorPowerCommandsAndPassesOthersOn) {
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = RenderWindowProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "RenderWindowProcUnderTest";
+    ASSERT_NE(RegisterClassA(&wc), 0);
+    HWND hWnd = CreateWindowExA(0, wc.lpszClassName, "under test", WS_POPUP, 0, 0, 64, 64, nullptr, nullptr,
+                                wc.hInstance, nullptr);
+    ASSERT_NE(hWnd, nullptr);
+    HHOOK hHook = SetWindowsHookExA(WH_CBT, RecordSysCommand, nullptr, GetCurrentThreadId());
+    ASSERT_NE(hHook, nullptr);
+    const struct {
+        WPARAM nCommand;
+        LPARAM nParam;
+        bool bSwallowed;
+    } aCases[] = {
+        {SC_SCREENSAVE, 0, true},
+        {SC_MONITORPOWER, 2, true},
+        {SC_MONITORPOWER, -1, true},
+        {SC_KEYMENU, 0, false},
+        {SC_MONITORPOWER | 2, 2, false},  // only the exact command is swallowed
+    };
+    for (const auto& c : aCases) {
+        SCOPED_TRACE(testing::Message() << std::hex << c.nCommand);
+        g_aDefaultSysCommands.clear();
+        const LRESULT nResult = SendMessageA(hWnd, WM_SYSCOMMAND, c.nCommand, c.nParam);
+        if (c.bSwallowed) {
+            EXPECT_EQ(nResult, 0);
+            EXPECT_TRUE(g_aDefaultSysCommands.empty()) << "reached the default processing";
+        } else {
+            EXPECT_EQ(g_aDefaultSysCommands, std::vector<WPARAM>{c.nCommand});
+        }
+    }
+    UnhookWindowsHookEx(hHook);
+    DestroyWindow(hWnd);
+    UnregisterClassA(wc.lpszClassName, wc.hInstance);
+}
+
+// The display-mode request: 148 bytes as its size field says, and nothing set but the mode.
+TEST(RenderDisplayMode, AsksFor1024x768x32WithA148ByteRecord) {
+    const DEVMODEA dm = RenderDisplayMode(1024, 768, 32);
+    EXPECT_EQ(dm.dmSize, 148);
+    EXPECT_EQ(dm.dmPelsWidth, 1024u);
+    EXPECT_EQ(dm.dmPelsHeight, 768u);
+    EXPECT_EQ(dm.dmBitsPerPel, 32u);
+    EXPECT_EQ(dm.dmFields, static_cast<DWORD>(DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT));
+    DEVMODEA rest = dm;
+    rest.dmSize = 0;
+    rest.dmPelsWidth = rest.dmPelsHeight = rest.dmBitsPerPel = rest.dmFields = 0;
+    const auto* pBytes = reinterpret_cast<const unsigned char*>(&rest);
+    int nSet = 0;
+    for (std::size_t i = 0; i < sizeof rest; ++i) nSet += pBytes[i] != 0;
+    EXPECT_EQ(nSet, 0) << "bytes set beyond the size, mode and field mask";
 }
 
 // Run on a desktop that cannot switch to 1024 x 768 (ctest runs this on a 1280 x 1024 display).

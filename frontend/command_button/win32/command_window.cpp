@@ -24,6 +24,17 @@ void FillPixels(HDC hdc, int x, int y, int w, int h, COLORREF c) {
     ::DeleteObject(hBrush);
 }
 
+// The gradient record: vertex 0 at (0, 0) with the top colour, vertex 1 at (W - 1, H - 1) with the
+// bottom colour.
+void FillGradientRecord(const FaceLayout& face, TRIVERTEX (&aVertex)[2], GRADIENT_RECT& rect) {
+    aVertex[0] = {0, 0, face.top.nRed, face.top.nGreen, face.top.nBlue, face.top.nAlpha};
+    aVertex[1] = {face.nGradientRight, face.nGradientBottom, face.bottom.nRed, face.bottom.nGreen,
+                  face.bottom.nBlue, face.bottom.nAlpha};
+    // Named from the bottom vertex to the top one; the fill orders the rows by y either way.
+    rect.UpperLeft = 1;
+    rect.LowerRight = 0;
+}
+
 // Per-window state: the portable button and what its last paint asked for.
 class CWindowHost : public CCommandHost {
 public:
@@ -53,16 +64,16 @@ public:
     void PaintContent(HDC hdc) {
         RECT client;
         ::GetClientRect(hWnd, &client);
-        if (!pButton->IsOpaque() || !bPainted) {
-            FillPixels(hdc, 0, 0, client.right, client.bottom, ::GetSysColor(COLOR_BTNFACE));
-        } else {
-            TRIVERTEX aVertex[2] = {
-                {0, 0, face.top.nRed, face.top.nGreen, face.top.nBlue, 0},
-                {face.nGradientRight + 1, face.nGradientBottom + 1, face.bottom.nRed, face.bottom.nGreen,
-                 face.bottom.nBlue, 0}};
-            GRADIENT_RECT rect{0, 1};
+        FillPixels(hdc, 0, 0, client.right, client.bottom, ::GetSysColor(COLOR_BTNFACE));
+        if (pButton->IsOpaque() && bPainted) {
+            TRIVERTEX aVertex[2] = {};
+            GRADIENT_RECT rect{};
+            FillGradientRecord(face, aVertex, rect);
             ::GradientFill(hdc, aVertex, 2, &rect, 1, GRADIENT_FILL_RECT_V);
             // The eight border slices, stretched along their length only; the centre keeps the gradient.
+            // Where a side shrinks on a small button, whole rows of the skin are dropped; the default
+            // mode would AND neighbouring rows together and darken the shaded side columns.
+            const int nOldMode = ::SetStretchBltMode(hdc, COLORONCOLOR);
             HDC hSkinDc = ::CreateCompatibleDC(hdc);
             HGDIOBJ hOldBitmap = ::SelectObject(hSkinDc, g_aSkins[static_cast<int>(eSkin)]);
             for (int i = 0; i < face.nSlices; ++i) {
@@ -72,6 +83,7 @@ public:
             }
             ::SelectObject(hSkinDc, hOldBitmap);
             ::DeleteDC(hSkinDc);
+            ::SetStretchBltMode(hdc, nOldMode);
         }
         const CaptionLabel& label = pButton->Label();
         const std::u16string sText = Nerlo_B::Utf8ToUtf16(label.sCaption);
@@ -114,7 +126,8 @@ LRESULT CALLBACK CommandProc(HWND hWnd, UINT nMessage, WPARAM wParam, LPARAM lPa
             button.OnMouseMove();
             return 0;
         case WM_LBUTTONDOWN:
-            // The press gives focus first, as the old control's surface did.
+            // The press gives the focus before the button-down step: an unfocused button under the
+            // pointer goes HighLight -> HighLightSelect with the Pressed face.
             if (button.IsEnabledFlag()) ::SetFocus(hWnd);
             ::SetCapture(hWnd);
             button.OnMouseDown(MouseButton::Left);
@@ -140,9 +153,15 @@ LRESULT CALLBACK CommandProc(HWND hWnd, UINT nMessage, WPARAM wParam, LPARAM lPa
         case WM_SETFOCUS:
             button.OnGotFocus();
             return 0;
-        case WM_KILLFOCUS:
-            button.OnLostFocus();
+        case WM_KILLFOCUS: {
+            // Only a move to another control of the same form is a lost focus. When the form itself
+            // is deactivated (another program, the file dialog) the button keeps its focused state,
+            // and the form gives it the focus back when it is active again.
+            const HWND hNew = reinterpret_cast<HWND>(wParam);
+            const HWND hForm = ::GetParent(hWnd);
+            if (hNew != nullptr && (hNew == hForm || ::IsChild(hForm, hNew))) button.OnLostFocus();
             return 0;
+        }
         case WM_TIMER:
             if (wParam == kPollTimer) {
                 POINT pt;

@@ -10,6 +10,7 @@
 #include "frontend/settings_dialog/nerlo_p.h"
 #include "frontend/settings_dialog/nerlo_p_texts.h"
 #include "frontend/text_cp932.h"
+#include "resource.h"
 
 namespace Nerlo_P {
 
@@ -40,7 +41,14 @@ public:
     CNerloP form;
     HWND hWnd = nullptr, hRepeat = nullptr, hFile = nullptr;
     HFONT hFont = nullptr, hUrlFont = nullptr;
+    HCURSOR hLinkCursor = nullptr;
     bool bDone = false;
+    // The screen-wide pointer (0 default, 11 hourglass): while it is set, it is the cursor over
+    // every window of the dialog, whatever each would show of its own.
+    int nScreenPointer = 0;
+    CLinkClick link;
+    // The control that had the focus when the dialog was deactivated; it gets it back.
+    HWND hFocusKept = nullptr;
 
     bool GetCursorPos(int& x, int& y) override {
         POINT pt;
@@ -73,6 +81,10 @@ public:
         record.lpstrInitialDir = request.sInitialFolder.c_str();
         record.lpstrTitle = request.sTitle.c_str();
         record.Flags = request.nFlags;
+        // The file dialog takes the focus away without deactivating through WM_ACTIVATE first (the
+        // owner is disabled, which clears the focus): keep the control that has it now.
+        const HWND hFocus = ::GetFocus();
+        if (hFocus && ::IsChild(hWnd, hFocus)) hFocusKept = hFocus;
         const BOOL bOk = ::GetOpenFileNameA(&record);
         if (bOk) sFile = aFile.data();
         return bOk ? 1 : 0;
@@ -82,13 +94,45 @@ public:
         ::ShellExecuteA(hWnd, sVerb.c_str(), sFile.c_str(), sParameters.c_str(), sFolder.c_str(), nShowCmd);
     }
     void SetMousePointer(int nPointer) override {
-        ::SetCursor(::LoadCursorA(nullptr, nPointer == 11 ? IDC_WAIT : IDC_ARROW));
+        nScreenPointer = nPointer;
+        if (nPointer == 11) {
+            ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT));
+            return;
+        }
+        // Back to what the window under the pointer shows.
+        POINT pt;
+        ::GetCursorPos(&pt);
+        HWND hUnder = ::WindowFromPoint(pt);
+        if (hUnder && ::GetWindowThreadProcessId(hUnder, nullptr) == ::GetCurrentThreadId())
+            ::SendMessageW(hUnder, WM_SETCURSOR, reinterpret_cast<WPARAM>(hUnder), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+        else
+            ::SetCursor(::LoadCursorA(nullptr, IDC_ARROW));
+    }
+    // WM_SETCURSOR: true when the dialog chose the cursor (children ask their parent first).
+    bool OnSetCursor(HWND hUnder, int nHitTest) {
+        if (nScreenPointer == 11) {
+            ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT));
+            return true;
+        }
+        if (hUnder != hWnd || nHitTest != HTCLIENT) return false;
+        POINT pt;
+        ::GetCursorPos(&pt);
+        ::ScreenToClient(hWnd, &pt);
+        if (!::PtInRect(&kUrlRect, pt)) return false;
+        ::SetCursor(hLinkCursor);
+        return true;
     }
 
+    // After load and a kind choice, which set the combo box's and the file button's Enabled.
     void Sync() {
         const Controls& c = form.View();
         ::EnableWindow(hRepeat, c.bRepeatEnabled);
         Nerlo_Command::SetCommandEnabled(hFile, c.bFileButtonEnabled);
+        RepaintMusicGroup();
+    }
+    // Marks and the file label; the file choice changes nothing else, so the file button keeps the
+    // face of the state it is in (setting Enabled would repaint it with Normal).
+    void RepaintMusicGroup() {
         RECT r{kPicX, kPicY, kPicX + kPicW, kPicY + kPicH};
         ::InvalidateRect(hWnd, &r, FALSE);
     }
@@ -137,7 +181,7 @@ public:
         ::SelectObject(hdc, hOld);
     }
 
-    void OnPress(POINT pt) {
+    void OnPress(POINT pt, CLinkClick::Button eButton) {
         for (int i = 0; i < 3; ++i) {
             const RECT k = KindRect(i);
             if (::PtInRect(&k, pt)) {
@@ -146,7 +190,22 @@ public:
                 return;
             }
         }
-        if (::PtInRect(&kUrlRect, pt)) form.lbl_URL_Click(kAuthorAddress);
+        // Captured, so the release reaches the dialog wherever the pointer was dragged.
+        if (link.OnPress(eButton, ::PtInRect(&kUrlRect, pt) != FALSE)) ::SetCapture(hWnd);
+    }
+    void OnRelease(POINT pt, CLinkClick::Button eButton) {
+        const bool bClick = link.OnRelease(eButton, ::PtInRect(&kUrlRect, pt) != FALSE);
+        if (eButton == CLinkClick::Button::Left && ::GetCapture() == hWnd) ::ReleaseCapture();
+        if (bClick) form.lbl_URL_Click(kAuthorAddress);
+    }
+    void OnActivate(bool bActive) {
+        if (!bActive) {
+            HWND hFocus = ::GetFocus();
+            if (hFocus && ::IsChild(hWnd, hFocus)) hFocusKept = hFocus;
+            return;
+        }
+        if (hFocusKept && ::IsWindow(hFocusKept) && ::IsWindowEnabled(hFocusKept)) ::SetFocus(hFocusKept);
+        else ::SetFocus(hWnd);
     }
     void Close() {
         form.Form_Unload();
@@ -156,7 +215,7 @@ public:
     void OnCommand(int nId) {
         if (nId == kIdFile) {
             form.Cmd_File_Click();
-            Sync();
+            RepaintMusicGroup();
         } else if (nId == kIdSet) {
             wchar_t szText[64] = {};
             ::GetWindowTextW(hRepeat, szText, 63);
@@ -168,6 +227,21 @@ public:
         }
     }
 };
+
+POINT PointOf(LPARAM lParam) { return {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))}; }
+
+CLinkClick::Button ButtonOf(UINT nMessage) {
+    switch (nMessage) {
+        case WM_RBUTTONDOWN:
+        case WM_RBUTTONUP:
+            return CLinkClick::Button::Right;
+        case WM_MBUTTONDOWN:
+        case WM_MBUTTONUP:
+            return CLinkClick::Button::Middle;
+        default:
+            return CLinkClick::Button::Left;
+    }
+}
 
 LRESULT CALLBACK DialogProc(HWND hWnd, UINT nMessage, WPARAM wParam, LPARAM lParam) {
     auto* p = reinterpret_cast<CDialogWindow*>(::GetWindowLongPtrW(hWnd, GWLP_USERDATA));
@@ -193,7 +267,24 @@ LRESULT CALLBACK DialogProc(HWND hWnd, UINT nMessage, WPARAM wParam, LPARAM lPar
         case WM_LBUTTONDOWN:
         case WM_RBUTTONDOWN:
         case WM_MBUTTONDOWN:
-            p->OnPress({static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
+            p->OnPress(PointOf(lParam), ButtonOf(nMessage));
+            return 0;
+        case WM_LBUTTONUP:
+        case WM_RBUTTONUP:
+        case WM_MBUTTONUP:
+            p->OnRelease(PointOf(lParam), ButtonOf(nMessage));
+            return 0;
+        case WM_CAPTURECHANGED:
+            // A press whose capture was taken away (another window, a system key) is no click.
+            if (reinterpret_cast<HWND>(lParam) != hWnd) p->link.OnRelease(CLinkClick::Button::Left, false);
+            return 0;
+        case WM_SETCURSOR:
+            if (p->OnSetCursor(reinterpret_cast<HWND>(wParam), LOWORD(lParam))) return TRUE;
+            break;
+        case WM_ACTIVATE:
+            // The focus stays where it was while another window is active; coming back, the control
+            // that had it gets it again (the default would give it to the dialog window itself).
+            p->OnActivate(LOWORD(wParam) != WA_INACTIVE && !HIWORD(wParam));
             return 0;
         case WM_COMMAND:
             if (HIWORD(wParam) == BN_CLICKED) p->OnCommand(LOWORD(wParam));
@@ -222,7 +313,12 @@ void ShowSettingsDialog(HINSTANCE hInstance, Nerlo_B::CFrontEndPort& port, Nerlo
     RECT outer{0, 0, kClientW, kClientH};
     ::AdjustWindowRectEx(&outer, nStyle, FALSE, WS_EX_DLGMODALFRAME);
     const int nW = outer.right - outer.left, nH = outer.bottom - outer.top;
-    const int x = (::GetSystemMetrics(SM_CXSCREEN) - nW) / 2, y = (::GetSystemMetrics(SM_CYSCREEN) - nH) / 3;
+    HDC hScreen = ::GetDC(nullptr);
+    const int nDpiX = ::GetDeviceCaps(hScreen, LOGPIXELSX), nDpiY = ::GetDeviceCaps(hScreen, LOGPIXELSY);
+    ::ReleaseDC(nullptr, hScreen);
+    const Point at = CentredFormPosition(::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN), nW, nH,
+                                         nDpiX > 0 ? 1440 / nDpiX : 15, nDpiY > 0 ? 1440 / nDpiY : 15);
+    const int x = at.x, y = at.y;
     const std::wstring sCaption = W(Texts::kCaption);
     HWND hWnd = ::CreateWindowExW(WS_EX_DLGMODALFRAME, kClassName, sCaption.c_str(), nStyle, x, y, nW, nH, nullptr,
                                   nullptr, hInstance, &dialog);
@@ -238,6 +334,8 @@ void ShowSettingsDialog(HINSTANCE hInstance, Nerlo_B::CFrontEndPort& port, Nerlo
     dialog.hFont = ::CreateFontIndirectW(&font);
     font.lfUnderline = TRUE;
     dialog.hUrlFont = ::CreateFontIndirectW(&font);
+    dialog.hLinkCursor = ::LoadCursorW(hInstance, MAKEINTRESOURCEW(IDC_LINK));
+    if (dialog.hLinkCursor == nullptr) dialog.hLinkCursor = ::LoadCursorA(nullptr, IDC_HAND);
 
     dialog.hRepeat = ::CreateWindowExW(0, L"COMBOBOX", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | CBS_DROPDOWN |
                                        WS_VSCROLL, kPicX + 112, kPicY + 52, 41, 200, hWnd,
