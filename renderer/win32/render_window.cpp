@@ -3,6 +3,7 @@
 #include "renderer/win32/render_window.h"
 
 #include "renderer/render_state.h"
+#include "renderer/win32/startup_timing.h"
 
 bool bActive = true;
 bool abKeys[256] = {};
@@ -58,6 +59,7 @@ bool OpenRenderWindow(const char* pszTitle, int nWidth, int nHeight, int nBits) 
     dm.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
     // No windowed fallback: a display that cannot show the scene full size ends the renderer.
     if (ChangeDisplaySettingsA(&dm, CDS_FULLSCREEN) != DISP_CHANGE_SUCCESSFUL) return false;
+    startup_timing::Mark("renderer", "display-mode");
 
     ShowCursor(FALSE);
 
@@ -89,14 +91,17 @@ bool OpenRenderWindow(const char* pszTitle, int nWidth, int nHeight, int nBits) 
         CloseRenderWindow();
         return false;
     }
+    startup_timing::Mark("renderer", "context");
     ShowWindow(hRenderWnd, SW_SHOW);
     SetForegroundWindow(hRenderWnd);
     SetFocus(hRenderWnd);
     ResizeViewport(nWidth, nHeight);
+    startup_timing::Mark("renderer", "window-shown");
     if (!InitRenderState()) {
         CloseRenderWindow();
         return false;
     }
+    startup_timing::Mark("renderer", "scene-ready");
     return true;
 }
 
