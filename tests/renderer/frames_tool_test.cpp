@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -166,6 +168,10 @@ TEST(FramesTool, RefusesBadArgumentsWithAMessageAndNoFrames) {
         {"unknown option", "--out " + sOut + " --frames 3 --time 1"},
         {"no output folder", "--out /nonexistent/folder --time 1"},
         {"no texture folder", "--textures /nonexistent/pictures --out " + sOut + " --time 1"},
+        {"bench of no frames", "--bench 0"},
+        {"bench count not a number", "--bench many"},
+        {"bench with times", "--bench 3 --time 1"},
+        {"bench without its texture folder", "--bench 3 --textures /nonexistent/pictures"},
     };
     for (const auto& c : aCases) {
         SCOPED_TRACE(c.pszWhy);
@@ -176,6 +182,31 @@ TEST(FramesTool, RefusesBadArgumentsWithAMessageAndNoFrames) {
     }
     struct stat st {};
     EXPECT_NE(stat((sOut + "/frame-1000.png").c_str(), &st), 0) << "a refused run wrote a frame";
+}
+
+// The bench's figures, one line each: name, median, min, max, unit, with min <= median <= max. Times
+// are what this machine gives; only their form and order are checked.
+TEST(FramesTool, BenchPrintsEveryFigureAsMedianMinMax) {
+    const RunResult r = RunFrames("--bench 3 --size 64x48 --textures " + TextureFolder(true, true, true));
+    ASSERT_EQ(r.nExit, 0) << r.sOutput;
+    std::map<std::string, std::vector<double>> aFigures;
+    std::istringstream lines(r.sOutput);
+    std::string sLine;
+    while (std::getline(lines, sLine)) {
+        std::istringstream fields(sLine);
+        std::string sName, sUnit;
+        double dMedian = 0, dMin = 0, dMax = 0;
+        ASSERT_TRUE(static_cast<bool>(fields >> sName >> dMedian >> dMin >> dMax >> sUnit)) << sLine;
+        EXPECT_LE(dMin, dMedian) << sLine;
+        EXPECT_LE(dMedian, dMax) << sLine;
+        aFigures[sName] = {dMedian, dMin, dMax};
+    }
+    for (const char* pszName : {"frame", "floor", "frame-1x1", "mesh", "textures", "textures-upload-only", "setup",
+                                "frame/floor", "textures/upload-only", "setup/upload-only"}) {
+        SCOPED_TRACE(pszName);
+        ASSERT_EQ(aFigures.count(pszName), 1u) << r.sOutput;
+        EXPECT_GT(aFigures[pszName][1], 0.0);
+    }
 }
 
 // The committed pictures of the timeline (regenerate with scripts/update-golden-frames.sh).
