@@ -1,5 +1,6 @@
-// Shifts whole rows at a time: one rotation per row for the columns, one rotation of the block for the
-// rows, however large the step. 512 frames are made at start-up, so this must stay cheap.
+// Shifts whole rows at a time, however large the step: in place (one rotation per row for the columns,
+// one rotation of the block for the rows), or as a copy (two block copies per row). 512 frames are made
+// at start-up, each one copy from the picture, so this must stay cheap.
 #include "renderer/scroll_frames.h"
 
 #include <algorithm>
