@@ -38,8 +38,14 @@ for n in $(seq 0 "$runs"); do
         kill -0 $pid 2>/dev/null || break
         sleep 0.05
     done
-    # Let the scene run a moment, then a person's Escape ends it; the front-end follows its renderer.
+    # Let the scene run a moment, note what the renderer holds, then a person's Escape ends it; the
+    # front-end follows its renderer. Only this prefix's renderer counts (others may run beside it).
     sleep 0.5
+    for rp in $(pgrep -x Vantorel.dll || true); do
+        if tr '\0' '\n' <"/proc/$rp/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX"; then
+            echo "memory resident-kb $(awk '/^VmRSS:/ {print $2}' "/proc/$rp/status") 0" >>"$log"
+        fi
+    done
     xdotool keydown Escape; sleep 0.1; xdotool keyup Escape
     for _ in $(seq 1 100); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
     kill $pid 2>/dev/null || true
@@ -77,6 +83,12 @@ for n in range(1, runs + 1):
     for name, a, b in steps:
         if a in marks and b in marks:
             values[name].append((marks[b] - marks[a]) / 1000.0)
+rss = []
+for n in range(1, runs + 1):
+    for line in open(os.path.join(logs, f"bin-{nBin}-run-{n}.log"), errors="replace"):
+        parts = line.split()
+        if len(parts) >= 3 and parts[0] == "memory":
+            rss.append(int(parts[2]) / 1024.0)
 print(f"{'step':<26} {'median':>9} {'min':>9} {'max':>9} unit  ({runs} runs)")
 for name, _, _ in steps:
     v = values[name]
@@ -84,5 +96,7 @@ for name, _, _ in steps:
         print(f"{name:<26} {statistics.median(v):9.1f} {min(v):9.1f} {max(v):9.1f} ms")
     else:
         print(f"{name:<26} {'-':>9} {'-':>9} {'-':>9} ms")
+if rss:
+    print(f"{'renderer resident, 0.5 s in':<26} {statistics.median(rss):9.1f} {min(rss):9.1f} {max(rss):9.1f} MB")
 PY
 done
