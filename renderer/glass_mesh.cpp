@@ -73,7 +73,7 @@ template <bool bFlip>
 __attribute__((always_inline))
 #endif
 inline void EmitQuad(const float* V0, const float* V1, const float* V2, const float* V3, const float* pfN,
-              CTriangle* pcTri) {
+                     CTriangle* pcTri) {
     CopyVertex(pcTri[0].v[0], V0);
     CopyVertex(pcTri[0].v[1], bFlip ? V2 : V1);
     CopyVertex(pcTri[0].v[2], bFlip ? V1 : V2);
