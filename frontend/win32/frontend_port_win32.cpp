@@ -6,6 +6,7 @@
 #include "frontend/win32/picture_file.h"
 #include "frontend/win32/win32_handles.h"
 #include "frontend/win32/win32_text.h"
+#include "renderer/win32/startup_timing.h"
 
 namespace Nerlo_B {
 
@@ -49,7 +50,10 @@ std::string CFrontEndPortWin32::SHGetFolderPathA(int nFolder) {
 }
 
 bool CFrontEndPortWin32::SavePicture(int nIndex, const std::string& sPath) {
-    return SaveBitmapResource(hInstance, IDB_PIC1_0 + nIndex, sPath);
+    if (nIndex == 1) startup_timing::Mark("frontend", "pictures-begin");
+    const bool bSaved = SaveBitmapResource(hInstance, IDB_PIC1_0 + nIndex, sPath);
+    if (nIndex == 3) startup_timing::Mark("frontend", "pictures-end");
+    return bSaved;
 }
 
 ProcessHandle CFrontEndPortWin32::CreateProcessA(const std::string& sProgram, int nShowCmd) {
@@ -58,6 +62,7 @@ ProcessHandle CFrontEndPortWin32::CreateProcessA(const std::string& sProgram, in
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = static_cast<WORD>(nShowCmd);
     std::string sCommandLine = "\"" + sProgram + "\"";
+    startup_timing::Mark("frontend", "renderer-create");
     PROCESS_INFORMATION process{};
     if (!::CreateProcessA(sProgram.c_str(), sCommandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                           &startup, &process)) {

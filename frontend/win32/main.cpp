@@ -12,6 +12,7 @@
 #include "frontend/startup.h"
 #include "frontend/win32/frontend_port_win32.h"
 #include "frontend/win32/preview_form_win32.h"
+#include "renderer/win32/startup_timing.h"
 #include "frontend/win32/show_form_win32.h"
 #include "frontend/win32/win32_text.h"
 
@@ -35,6 +36,7 @@ int RunMessageLoop() {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, PWSTR, int) {
+    startup_timing::Mark("frontend", "main");
     Nerlo_B::CFrontEndPortWin32 port(hInstance);
     Nerlo_B::FrontEndState state;
     // Not wWinMain's argument: the run-time drops every blank after the program name, and a
@@ -50,6 +52,7 @@ int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, PWSTR, int) {
             // Without its window the run could never be watched, nor found by a second start.
             if (hForm == nullptr) port.ExitProcess();
             port.SetTimerWindow(hForm);
+            startup_timing::Mark("frontend", "show-form");
             form.Form_Load();
             return RunMessageLoop();
         }

@@ -3,14 +3,17 @@
 
 #include "renderer/scene.h"
 #include "renderer/win32/render_window.h"
+#include "renderer/win32/startup_timing.h"
 #include "renderer/win32/system_tick_count.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    startup_timing::Mark("renderer", "main");
     static CSystemTickCount cClock;
     SetSceneClock(&cClock);
 
     if (!OpenRenderWindow("Nerlo_VC", 1024, 768, 32)) return 0;
 
+    bool bFirstFrame = true;
     MSG msg = {};
     for (;;) {
         if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -24,6 +27,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         if (abKeys[VK_ESCAPE]) break;
         DrawFrame();
         SwapBuffers(hRenderDC);
+        if (bFirstFrame) {
+            bFirstFrame = false;
+            startup_timing::Mark("renderer", "first-frame");
+        }
     }
     CloseRenderWindow();
     return static_cast<int>(msg.wParam);

@@ -3,6 +3,7 @@
 #include "renderer/win32/render_window.h"
 
 #include "renderer/render_state.h"
+#include "renderer/win32/startup_timing.h"
 
 bool bActive = true;
 bool abKeys[256] = {};
@@ -65,6 +66,7 @@ bool OpenRenderWindow(const char* pszTitle, int nWidth, int nHeight, int nBits) 
     DEVMODEA dm = RenderDisplayMode(nWidth, nHeight, nBits);
     // No windowed fallback: a display that cannot show the scene full size ends the renderer.
     if (ChangeDisplaySettingsA(&dm, CDS_FULLSCREEN) != DISP_CHANGE_SUCCESSFUL) return false;
+    startup_timing::Mark("renderer", "display-mode");
 
     ShowCursor(FALSE);
 
@@ -96,14 +98,17 @@ bool OpenRenderWindow(const char* pszTitle, int nWidth, int nHeight, int nBits) 
         CloseRenderWindow();
         return false;
     }
+    startup_timing::Mark("renderer", "context");
     ShowWindow(hRenderWnd, SW_SHOW);
     SetForegroundWindow(hRenderWnd);
     SetFocus(hRenderWnd);
     ResizeViewport(nWidth, nHeight);
+    startup_timing::Mark("renderer", "window-shown");
     if (!InitRenderState()) {
         CloseRenderWindow();
         return false;
     }
+    startup_timing::Mark("renderer", "scene-ready");
     return true;
 }
 
