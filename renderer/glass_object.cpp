@@ -43,6 +43,8 @@ CGlassObject::~CGlassObject() {
     delete[] pnLayerTextures[1];
     delete[] pcTriangleList;
     delete[] pfGrid;
+    delete[] pldCurveTrig;
+    delete[] pfPlanar;
 }
 
 int CGlassObject::SetLayerTextures(int nLayer, const GLuint* pnNames, int nCount) {

@@ -1,6 +1,7 @@
 // The glass tube: its description, its mesh, its two texture layers and how it is drawn.
 #pragma once
 #include "renderer/gl.h"
+#include "renderer/ring.h"
 
 struct CTriangle {
     float v[3][5];    // vertex 0, 1, 2: x, y, z, s, t
@@ -48,7 +49,16 @@ private:
     // Working memory of GenerateMesh, kept from frame to frame: the sizes hardly ever change.
     float* pfGrid = nullptr;        // (nSegments + 1) x nRingPoints samples of x, y, z, s, t
     long long nGridSamples = 0;
+    // The grid's positions again as x, y and z rows of nRingPoints + 1 (the first point repeated),
+    // followed by one strip's normals: the layout the face normals are worked out from.
+    float* pfPlanar = nullptr;
+    long long nPlanarFloats = 0;
     long long nTriangleCapacity = 0;  // records allocated at pcTriangleList
+    CRing cRing;                    // the circle swept along the curve, with its angles
+    // The curve's sines and cosines at every sample for nCurveSegments: only the amplitudes change
+    // from frame to frame, so the extended-precision functions run once per segment count.
+    long double* pldCurveTrig = nullptr;
+    int nCurveSegments = 0;
 };
 
 // The driver's ARB multitexture entry points, resolved by name in this order.

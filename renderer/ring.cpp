@@ -17,7 +17,10 @@ CVector Normalised(const CVector& c) { return c.Divided(c.Length()); }
 
 }  // namespace
 
-CRing::~CRing() { delete[] pcVectorList; }
+CRing::~CRing() {
+    delete[] pcVectorList;
+    delete[] pfTurn;
+}
 
 void CRing::SetNormal(CVector d) {
     cNormal = d;
@@ -25,12 +28,30 @@ void CRing::SetNormal(CVector d) {
 }
 
 void CRing::GenerateIt() {
-    delete[] pcVectorList;
-    pcVectorList = nullptr;
     // A negative count cannot be allocated: the ring stays without a list, as after a failed allocation.
-    if (nCount < 0) return;
-    pcVectorList = new (std::nothrow) CVector[nCount];
-    if (!pcVectorList) return;
+    if (nCount < 0 || !pcVectorList || nCount != nListCount) {
+        delete[] pcVectorList;
+        pcVectorList = nullptr;
+        nListCount = 0;
+        if (nCount < 0) return;
+        pcVectorList = new (std::nothrow) CVector[nCount];
+        if (!pcVectorList) return;
+        nListCount = nCount;
+    }
+    if (!pfTurn || nTurnCount != nCount || fTurnPhase != fPhase) {
+        delete[] pfTurn;
+        nTurnCount = 0;
+        pfTurn = new (std::nothrow) float[2 * static_cast<size_t>(nCount) + 1];
+        if (pfTurn) {
+            for (int e = 0; e < nCount; ++e) {
+                const float fAngle = (static_cast<float>(e) * kRingTurn + fPhase) / static_cast<float>(nCount);
+                pfTurn[2 * e] = std::cos(fAngle);
+                pfTurn[2 * e + 1] = std::sin(fAngle);
+            }
+            nTurnCount = nCount;
+            fTurnPhase = fPhase;
+        }
+    }
 
     // cNormal keeps what the caller stored, so generating twice gives the same ring twice.
     // A zero (or unusable) direction has no plane; the x-y plane is as good a choice as any.
@@ -59,9 +80,15 @@ void CRing::GenerateIt() {
     }
 
     for (int e = 0; e < nCount; ++e) {
-        const float fAngle = (static_cast<float>(e) * kRingTurn + fPhase) / static_cast<float>(nCount);
-        const float fCos = std::cos(fAngle);
-        const float fSin = std::sin(fAngle);
+        float fCos, fSin;
+        if (pfTurn) {
+            fCos = pfTurn[2 * e];
+            fSin = pfTurn[2 * e + 1];
+        } else {
+            const float fAngle = (static_cast<float>(e) * kRingTurn + fPhase) / static_cast<float>(nCount);
+            fCos = std::cos(fAngle);
+            fSin = std::sin(fAngle);
+        }
         // The circle's z is 0, so the w row adds nothing.
         pcVectorList[e].Set(fCos * u.x + fSin * v.x, fCos * u.y + fSin * v.y, fCos * u.z + fSin * v.z);
         pcVectorList[e] = pcVectorList[e].Scaled(fRadius);

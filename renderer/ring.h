@@ -19,4 +19,12 @@ public:
     float fRadius = 1.0f;
     float fPhase = 0.0f;
     float fBasis[3][3] = {};
+
+private:
+    // The cosine and sine of every point's angle, kept while the count and phase stay: a tube asks
+    // for the same circle two hundred times a frame, only turned and scaled.
+    float* pfTurn = nullptr;  // cos, sin of point 0, then of point 1, ...
+    int nTurnCount = 0;
+    float fTurnPhase = 0.0f;
+    int nListCount = 0;       // points allocated at pcVectorList
 };

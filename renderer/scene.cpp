@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "renderer/builtin_pictures.h"
 #include "renderer/textures.h"
 
 int (*pfnFrameProc)() = nullptr;
@@ -35,6 +36,25 @@ const float kPulseFull = 0.6f;
 const float kMorphEnd = 0.7f;
 
 uint32_t ReadClock() { return pSceneClock ? pSceneClock->GetTickCount() : 0; }
+
+// Each picture comes from its file when the file can be read; when it cannot (no file, a folder that
+// could not be written, a file another program holds), the program's own copy of the same picture
+// stands in, without a message, so the scene shows instead of a white screen. A file that was read but
+// is not a picture the loader accepts keeps the reader's answer.
+bool LoadTintTexture() {
+    const TextureLoad eLoad = LoadRgbTextureFile(asSceneTextureFiles[0].c_str(), nTintTexture, GL_REPEAT, GL_REPEAT);
+    if (eLoad != TextureLoad::kUnreadable) return eLoad == TextureLoad::kMade;
+    const BuiltinPicture picture = GetBuiltinPicture(1);
+    return LoadRgbTextureBytes(picture.pBytes, picture.nSize, nTintTexture, GL_REPEAT, GL_REPEAT);
+}
+
+// Layer file nFile (1 or 2): 256 frames, each one step further along the diagonal nStep.
+bool LoadLayerTextures(int nFile, GLuint (&anNames)[256], int nStep) {
+    const TextureLoad eLoad = LoadScrollTexturesFile(asSceneTextureFiles[nFile].c_str(), anNames, 256, nStep, nStep);
+    if (eLoad != TextureLoad::kUnreadable) return eLoad == TextureLoad::kMade;
+    const BuiltinPicture picture = GetBuiltinPicture(nFile + 1);
+    return LoadScrollTexturesBytes(picture.pBytes, picture.nSize, anNames, 256, nStep, nStep);
+}
 
 }  // namespace
 
@@ -97,7 +117,7 @@ bool SetupScene(int32_t nPeriod) {
     int nFailures = 0;
     nScenePeriod = nPeriod;
 
-    if (!LoadRgbTexture(asSceneTextureFiles[0].c_str(), nTintTexture, GL_REPEAT, GL_REPEAT)) ++nFailures;
+    if (!LoadTintTexture()) ++nFailures;
 
     cSceneOverlay.bDepthWrite = false;
     cSceneOverlay.bBlend = true;
@@ -106,8 +126,8 @@ bool SetupScene(int32_t nPeriod) {
     cSceneOverlay.fColour[0] = cSceneOverlay.fColour[1] = cSceneOverlay.fColour[2] = cSceneOverlay.fColour[3] = 1.0f;
     cSceneOverlay.Build();
 
-    if (!LoadScrollTextures(asSceneTextureFiles[1].c_str(), anLayerTextures0, 256, 1, 1)) ++nFailures;
-    if (!LoadScrollTextures(asSceneTextureFiles[2].c_str(), anLayerTextures1, 256, -1, -1)) ++nFailures;
+    if (!LoadLayerTextures(1, anLayerTextures0, 1)) ++nFailures;
+    if (!LoadLayerTextures(2, anLayerTextures1, -1)) ++nFailures;
 
     CGlassObject& g = cSceneGlass;
     g.bNormals = true;

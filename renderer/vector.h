@@ -1,5 +1,6 @@
 // The renderer's small 3-vector.
 #pragma once
+#include <cmath>
 
 class CVector {
 public:
@@ -16,7 +17,7 @@ public:
     float GetZ() const { return z; }
     CVector Scaled(float f) const { return CVector(x * f, y * f, z * f); }
     CVector Divided(float f) const { return CVector(x / f, y / f, z / f); }
-    float Length() const;
+    float Length() const { return std::sqrt(x * x + y * y + z * z); }
 
     float x = 0.0f;
     float y = 0.0f;

@@ -1,6 +1,7 @@
 // vantorel-frames: draws the real scene at chosen scene times into PNG files, without a window.
 //
 //   vantorel-frames --textures DIR --size WxH --out DIR --time SECONDS [--time SECONDS ...]
+//   vantorel-frames --bench N [--textures DIR] [--size WxH]
 //
 // DIR holds Nerlo01.bmp, Nerlo02.bmp and Nerlo03.bmp, the files the screensaver writes to C:\s_vell.
 // The clock is set through the tick-count port, so the frame at t is the frame the renderer shows at
@@ -17,6 +18,7 @@
 #include <vector>
 
 #include "renderer/offscreen/egl_context.h"
+#include "renderer/offscreen/frames_bench.h"
 #include "renderer/offscreen/png_file.h"
 #include "renderer/render_state.h"
 #include "renderer/scene.h"
@@ -29,10 +31,13 @@ namespace {
 
 const char kUsage[] =
     "usage: vantorel-frames [--textures DIR] [--size WxH] [--out DIR] --time SECONDS [--time SECONDS ...]\n"
+    "       vantorel-frames --bench N [--textures DIR] [--size WxH]\n"
     "  --textures DIR  folder with Nerlo01.bmp, Nerlo02.bmp, Nerlo03.bmp (default: the product's pictures)\n"
     "  --size WxH      frame size in pixels (default 1024x768)\n"
     "  --out DIR       where frame-<milliseconds>.png files go (default: the current folder)\n"
-    "  --time SECONDS  scene time of a frame, from the first frame; repeat in ascending order\n";
+    "  --time SECONDS  scene time of a frame, from the first frame; repeat in ascending order\n"
+    "  --bench N       time N frames over the timeline against the floor, the mesh and the texture set-up;\n"
+    "                  one line per figure: name median min max unit\n";
 
 // The tick count the clock starts from: any value serves, the scene only looks at differences.
 const uint32_t kStartTick = 1000;
@@ -79,6 +84,7 @@ int main(int argc, char** argv) {
     std::string sOut = ".";
     int nWidth = 1024, nHeight = 768;
     std::vector<uint32_t> aTimes;
+    long nBench = 0;
 
     for (int i = 1; i < argc; ++i) {
         const std::string sArg = argv[i];
@@ -94,6 +100,12 @@ int main(int argc, char** argv) {
             sOut = pszValue;
         } else if (sArg == "--size") {
             if (!ParseSize(pszValue, nWidth, nHeight)) return Fail(std::string("bad size '") + pszValue + "'");
+        } else if (sArg == "--bench") {
+            char* pEnd = nullptr;
+            errno = 0;
+            nBench = std::strtol(pszValue, &pEnd, 10);
+            if (pEnd == pszValue || *pEnd != '\0' || errno || nBench < 1 || nBench > 100000)
+                return Fail(std::string("bad frame count '") + pszValue + "'");
         } else if (sArg == "--time") {
             uint32_t nMs = 0;
             if (!ParseTime(pszValue, nMs)) return Fail(std::string("bad time '") + pszValue + "'");
@@ -103,6 +115,11 @@ int main(int argc, char** argv) {
         } else {
             return Fail("unknown option " + sArg);
         }
+    }
+    if (nBench > 0) {
+        if (!aTimes.empty()) return Fail("--bench takes no --time");
+        if (!IsFolder(sTextures)) return Fail("no texture folder " + sTextures);
+        return RunFramesBench(static_cast<int>(nBench), sTextures, nWidth, nHeight);
     }
     if (aTimes.empty()) return Fail("no --time given");
     if (!IsFolder(sTextures)) return Fail("no texture folder " + sTextures);

@@ -69,10 +69,13 @@ std::vector<float> Copy(const CGlassObject& c) {
 const std::size_t kTriangleBytes = sizeof(CTriangle);
 const std::size_t kGridSampleBytes = 5 * sizeof(float);
 
+// The list is kept while the count stays; a new count needs a new list, and that one fails here.
 TEST(RingAllocationTest, AFailedListLeavesNoPointsAndTheCountAsItWas) {
     CRing cRing;
-    cRing.nCount = 6;
+    cRing.nCount = 5;
     cRing.SetNormal(CVector(1.0f, 0.0f, 0.0f));
+    ASSERT_NE(cRing.pcVectorList, nullptr);
+    cRing.nCount = 6;
     FailAllocations cFail(6 * sizeof(CVector), 6 * sizeof(CVector));
     cRing.GenerateIt();
     EXPECT_EQ(cFail.Failures(), 1);

@@ -1,5 +1,5 @@
 // The headless frame renderer as other tools use it: its command line, its output files, and what
-// the real scene shows at chosen moments (golden pictures, the backdrop, missing pictures).
+// the real scene shows at chosen moments (golden pictures, the backdrop, the built-in pictures).
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -227,24 +227,33 @@ TEST(Backdrop, IsTheUnshiftedNebulaPicture) {
     EXPECT_GT(Compare(backdrop, ShiftedByOne(nebula)).dMean, 5 * d.dMean + 1.0) << "the backdrop is a shifted frame";
 }
 
-TEST(Backdrop, WithoutTheThirdPictureIsTheLastFrameOfTheSecond) {
-    const Picture backdrop = BackdropWith(TextureFolder(true, true, false));
+// A missing picture is the program's own copy; a picture file that is there wins over it.
+TEST(Backdrop, WithoutTheThirdPictureIsTheBuiltInNebulaAndAPresentFileWins) {
+    const Picture nebula = LoadBmp24(kPictures + "/pic1_3.bmp");
+    EXPECT_LE(Compare(BackdropWith(TextureFolder(true, true, false)), nebula).nMax, 2);
+
+    const std::string sOther = TextureFolder(true, true, false);
+    CopyFile(kPictures + "/pic1_2.bmp", sOther + "/Nerlo03.bmp");
     const Picture sparkles = LoadBmp24(kPictures + "/pic1_2.bmp");
-    EXPECT_LE(Compare(backdrop, sparkles).nMax, 2);
+    EXPECT_LE(Compare(BackdropWith(sOther), sparkles).nMax, 2);
 }
 
-TEST(Backdrop, WithAllThreePicturesMissingTurnsTheWholeScreenWhite) {
-    const std::string sOut = MakeTempFolder();
-    const RunResult r =
-        RunFrames("--textures " + TextureFolder(false, false, false) + " --size 160x120 --out " + sOut + " --time 0 --time 8");
+// A renderer with none of its files draws the real scene: the very frames of the product's files.
+TEST(Backdrop, WithAllThreePicturesMissingIsTheSceneOfTheProductsPictures) {
+    const std::string sMissing = MakeTempFolder(), sPresent = MakeTempFolder();
+    const std::string sTimes = " --size 160x120 --time 0 --time 8 --time 45";
+    const RunResult r = RunFrames("--textures " + TextureFolder(false, false, false) + " --out " + sMissing + sTimes);
     ASSERT_EQ(r.nExit, 0) << r.sOutput;
-    for (const char* pszName : {"frame-0.png", "frame-8000.png"}) {
+    EXPECT_EQ(r.sOutput.find("Error"), std::string::npos) << "no reader message: " << r.sOutput;
+    ASSERT_EQ(RunFrames("--textures " + TextureFolder(true, true, true) + " --out " + sPresent + sTimes).nExit, 0);
+    for (const char* pszName : {"frame-0.png", "frame-8000.png", "frame-45000.png"}) {
         SCOPED_TRACE(pszName);
-        const Picture pic = Load(sOut + "/" + pszName);
+        const Picture pic = Load(sMissing + "/" + pszName);
         ASSERT_FALSE(pic.aRgb.empty());
-        size_t nNotWhite = 0;
-        for (uint8_t n : pic.aRgb) nNotWhite += n != 255;
-        EXPECT_EQ(nNotWhite, 0u);
+        EXPECT_EQ(Compare(pic, Load(sPresent + "/" + pszName)).nMax, 0);
+        size_t nWhite = 0;
+        for (uint8_t n : pic.aRgb) nWhite += n == 255;
+        EXPECT_LT(nWhite, pic.aRgb.size() / 2) << "not the white screen";
     }
 }
 

@@ -1,6 +1,7 @@
 // The cyclic picture shift behind the scrolling textures, without GL.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,24 @@ TEST_P(ScrollFramesShift, MovesEveryPixelByTheStepWithWrapAround) {
                       std::vector<uint8_t>(aStart.begin() + nFrom, aStart.begin() + nFrom + 3))
                 << "at column " << x << ", row " << y;
         }
+}
+
+// The copy from a padded source gives the same pixels as the shift in place, and touches no padding.
+TEST_P(ScrollFramesShift, CopyFromPaddedRowsMatchesTheShiftInPlace) {
+    const ShiftCase& item = GetParam();
+    const std::vector<uint8_t> aStart = Labelled(item.nWidth, item.nHeight);
+    std::vector<uint8_t> aShifted = aStart;
+    ShiftPictureCyclic(aShifted.data(), item.nWidth, item.nHeight, 3, item.nDx, item.nDy);
+    const size_t nRow = static_cast<size_t>(item.nWidth) * 3;
+    const size_t nStride = nRow + 5;
+    std::vector<uint8_t> aPadded(nStride * item.nHeight, 0xEE);
+    for (int y = 0; y < item.nHeight; ++y)
+        std::copy(aStart.begin() + nRow * y, aStart.begin() + nRow * (y + 1), aPadded.begin() + nStride * y);
+    std::vector<uint8_t> aCopy(aStart.size() + 1, 0x77);
+    CopyPictureShifted(aPadded.data(), nStride, aCopy.data(), item.nWidth, item.nHeight, 3, item.nDx, item.nDy);
+    EXPECT_EQ(aCopy.back(), 0x77) << "wrote past the frame";
+    aCopy.pop_back();
+    EXPECT_EQ(aCopy, aShifted);
 }
 
 INSTANTIATE_TEST_SUITE_P(Steps, ScrollFramesShift, testing::Values(

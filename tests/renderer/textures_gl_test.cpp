@@ -1,15 +1,21 @@
 // The texture loaders on a real GL context (EGL surfaceless, llvmpipe): what the textures hold and
-// which state they carry, read back from GL.
+// which state they carry, read back from GL; and the scene's pictures, from their files or built in.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
+#include "renderer/builtin_pictures.h"
+#include "renderer/dib_decode.h"
 #include "renderer/offscreen/egl_context.h"
+#include "renderer/scene.h"
 #include "renderer/textures.h"
 #include "tests/renderer/dib_test_support.h"
 
@@ -151,13 +157,51 @@ INSTANTIATE_TEST_SUITE_P(Pictures, RgbTexturePicture, testing::Values(
                 2, 1, {0x44, 0x55, 0x66, 0x11, 0x22, 0x33}}),
     [](const testing::TestParamInfo<PictureCase>& info) { return std::string(info.param.pszName); });
 
-TEST_F(RgbTexture, MissingFileLeavesTheNameAlone) {
-    GLuint nName = 0;
-    EXPECT_FALSE(LoadRgbTexture((testing::TempDir() + "textures_gl_absent.bmp").c_str(), nName, GL_REPEAT,
-                                GL_REPEAT));
-    EXPECT_EQ(nName, 0u);
-    EXPECT_FALSE(LoadRgbTexture(nullptr, nName, GL_REPEAT, GL_REPEAT));
-    EXPECT_EQ(nName, 0u);
+// Files that cannot be opened or read are told apart from files the reader refuses: only the first
+// are quiet, and only they let the scene take its built-in picture.
+TEST_F(RgbTexture, UnreadableFilesAreQuietAndToldApartFromRefusedOnes) {
+    const std::string sFolder = TempPath("folder");
+    ASSERT_EQ(mkdir(sFolder.c_str(), 0700), 0);
+    const std::string sGarbage = TempPath("garbage");
+    ASSERT_TRUE(dibtest::WriteBytes(sGarbage, std::vector<uint8_t>(64, 0xEE)));
+    const std::string sAbsent = testing::TempDir() + "textures_gl_absent.bmp";
+    struct {
+        const char* pszName;
+        const char* pszPath;
+        TextureLoad eExpected;
+        bool bMessage;
+    } const aCases[] = {
+        {"missing", sAbsent.c_str(), TextureLoad::kUnreadable, false},
+        {"no path", nullptr, TextureLoad::kUnreadable, false},
+        {"a folder of that name", sFolder.c_str(), TextureLoad::kUnreadable, false},
+        {"not a picture", sGarbage.c_str(), TextureLoad::kNotAPicture, true},
+    };
+    for (const auto& item : aCases) {
+        SCOPED_TRACE(item.pszName);
+        GLuint nName = 0;
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(LoadRgbTextureFile(item.pszPath, nName, GL_REPEAT, GL_REPEAT), item.eExpected);
+        EXPECT_EQ(!testing::internal::GetCapturedStderr().empty(), item.bMessage);
+        EXPECT_EQ(nName, 0u);
+    }
+    rmdir(sFolder.c_str());
+}
+
+TEST_F(RgbTexture, PictureInMemoryMakesTheSameTextureAsItsFile) {
+    const std::vector<uint8_t> aBytes = Bgr24(3, 2, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18}).Bytes();
+    const std::string sPath = TempPath("memory");
+    ASSERT_TRUE(dibtest::WriteBytes(sPath, aBytes));
+    GLuint nFromFile = 0, nFromBytes = 0;
+    ASSERT_TRUE(LoadRgbTexture(sPath.c_str(), nFromFile, GL_REPEAT, GL_REPEAT));
+    const std::vector<uint8_t> aFromFile = BoundTextureRgb();
+    ASSERT_TRUE(LoadRgbTextureBytes(aBytes.data(), aBytes.size(), nFromBytes, GL_CLAMP, GL_REPEAT));
+    EXPECT_NE(nFromBytes, nFromFile);
+    EXPECT_EQ(BoundTextureRgb(), aFromFile);
+    EXPECT_EQ(TexParameter(GL_TEXTURE_WRAP_S), GL_CLAMP);
+    GLuint nNone = 0;
+    EXPECT_FALSE(LoadRgbTextureBytes(aBytes.data(), 20, nNone, GL_REPEAT, GL_REPEAT));
+    EXPECT_FALSE(LoadRgbTextureBytes(nullptr, 0, nNone, GL_REPEAT, GL_REPEAT));
+    EXPECT_EQ(nNone, 0u);
 }
 
 // ------------------------------------------------------------------------------------------------
@@ -270,6 +314,7 @@ TEST_F(ScrollTextures, FullCycleEndsOnThePictureAndStartsOneStepAway) {
 struct BadFileCase {
     const char* pszName;
     std::function<std::vector<uint8_t>()> fnBytes;  // empty function: no file at all
+    TextureLoad eExpected = TextureLoad::kNotAPicture;
 };
 
 void PrintTo(const BadFileCase& item, std::ostream* pStream) { *pStream << item.pszName; }
@@ -287,7 +332,12 @@ TEST_P(ScrollTexturesBadFile, IsTreatedAsMissing) {
     GLuint nBefore = 0;
     glGenTextures(1, &nBefore);
     GLuint anNames[4] = {};
+    EXPECT_EQ(LoadScrollTexturesFile(sPath.c_str(), anNames, 4, 1, 1), item.eExpected);
     EXPECT_FALSE(LoadScrollTextures(sPath.c_str(), anNames, 4, 1, 1));
+    if (item.fnBytes) {
+        const std::vector<uint8_t> aBytes = item.fnBytes();
+        EXPECT_FALSE(LoadScrollTexturesBytes(aBytes.data(), aBytes.size(), anNames, 4, 1, 1));
+    }
     EXPECT_EQ(anNames[0], 0u);
     EXPECT_EQ(anNames[3], 0u);
     GLuint nAfter = 0;
@@ -313,7 +363,7 @@ std::function<std::vector<uint8_t>()> Cut(size_t nLength) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, ScrollTexturesBadFile, testing::Values(
-    BadFileCase{"missing", nullptr},
+    BadFileCase{"missing", nullptr, TextureLoad::kUnreadable},
     BadFileCase{"empty", Cut(0)},
     BadFileCase{"header_only", Cut(54)},
     BadFileCase{"one_byte_short", Cut(54 + 48 - 1)},
@@ -332,12 +382,126 @@ INSTANTIATE_TEST_SUITE_P(Files, ScrollTexturesBadFile, testing::Values(
     BadFileCase{"huge_height", Changed([](BmpRecipe& s) { s.nHeight = 0x7FFFFFFF; })}),
     [](const testing::TestParamInfo<BadFileCase>& info) { return std::string(info.param.pszName); });
 
+TEST_F(ScrollTextures, AFolderOfThatNameIsUnreadable) {
+    const std::string sFolder = TempPath("folder");
+    ASSERT_EQ(mkdir(sFolder.c_str(), 0700), 0);
+    GLuint anNames[4] = {};
+    EXPECT_EQ(LoadScrollTexturesFile(sFolder.c_str(), anNames, 4, 1, 1), TextureLoad::kUnreadable);
+    EXPECT_EQ(anNames[0], 0u);
+    rmdir(sFolder.c_str());
+}
+
+TEST_F(ScrollTextures, PictureInMemoryMakesTheSameFramesAsItsFile) {
+    const std::vector<uint8_t> aPicture = Gradient(6, 5);
+    const std::vector<uint8_t> aBytes = Bgr24(6, 5, aPicture).Bytes();
+    const std::string sPath = TempPath("memory");
+    ASSERT_TRUE(dibtest::WriteBytes(sPath, aBytes));
+    GLuint anFile[5] = {}, anBytes[5] = {};
+    ASSERT_TRUE(LoadScrollTextures(sPath.c_str(), anFile, 5, 2, -3));
+    ASSERT_TRUE(LoadScrollTexturesBytes(aBytes.data(), aBytes.size(), anBytes, 5, 2, -3));
+    for (int k = 0; k < 5; ++k) {
+        SCOPED_TRACE("frame " + std::to_string(k));
+        glBindTexture(GL_TEXTURE_2D, anBytes[k]);
+        EXPECT_TRUE(BoundTextureRgb() == ShiftedRgb(aPicture, 6, 5, 2 * (k + 1), -3 * (k + 1)));
+    }
+}
+
 TEST_F(ScrollTextures, NoFramesAskedMakesNoTextures) {
     const std::string sPath = TempPath("none");
     ASSERT_TRUE(dibtest::WriteBytes(sPath, Bgr24(4, 4, Gradient(4, 4)).Bytes()));
     GLuint nName = 0;
     EXPECT_FALSE(LoadScrollTextures(sPath.c_str(), &nName, 0, 1, 1));
     EXPECT_EQ(nName, 0u);
+}
+
+// ------------------------------------------------------------------------------------------------
+
+// The scene's set-up over chosen files: each picture that cannot be read is the program's own copy,
+// without a message; a file that can be read wins; a file that is not a picture keeps the reader's way.
+class ScenePictures : public TextureContext {
+protected:
+    void SetUp() override {
+        TextureContext::SetUp();
+        for (int k = 0; k < SCENE_TEXTURE_FILES; ++k) asSaved[k] = asSceneTextureFiles[k];
+    }
+    void TearDown() override {
+        for (int k = 0; k < SCENE_TEXTURE_FILES; ++k) asSceneTextureFiles[k] = asSaved[k];
+        TextureContext::TearDown();
+    }
+
+    // SetupScene from a clean state; the reader's messages come back in sMessages.
+    bool Setup(std::string& sMessages) {
+        nTintTexture = 0;
+        std::fill(std::begin(anLayerTextures0), std::end(anLayerTextures0), 0u);
+        std::fill(std::begin(anLayerTextures1), std::end(anLayerTextures1), 0u);
+        testing::internal::CaptureStderr();
+        const bool bFailures = SetupScene(100000);
+        sMessages = testing::internal::GetCapturedStderr();
+        return bFailures;
+    }
+
+    static std::vector<uint8_t> TextureRgb(GLuint nName) {
+        glBindTexture(GL_TEXTURE_2D, nName);
+        return BoundTextureRgb();
+    }
+
+    // Built-in picture n as R G B rows, bottom row first (every one of them is stored bottom-up).
+    static std::vector<uint8_t> BuiltinRgb(int nNumber) {
+        const BuiltinPicture picture = GetBuiltinPicture(nNumber);
+        DibResult eResult = DibResult::kOk;
+        RgbImage* pImage = DecodeDib(picture.pBytes, picture.nSize, eResult);
+        if (!pImage) return {};
+        const size_t nRows = static_cast<size_t>(pImage->nHeight < 0 ? -pImage->nHeight : pImage->nHeight);
+        std::vector<uint8_t> a(pImage->pData, pImage->pData + static_cast<size_t>(pImage->nWidth) * nRows * 3);
+        FreeRgbImage(pImage);
+        return a;
+    }
+
+    std::string asSaved[SCENE_TEXTURE_FILES];
+};
+
+TEST_F(ScenePictures, MissingFilesAreTheBuiltInPicturesAndAPresentFileWins) {
+    const std::vector<uint8_t> aPicture = Gradient(256, 256);
+    asSceneTextureFiles[0] = TempPath("absent_tint");
+    asSceneTextureFiles[1] = TempPath("present_layer");
+    asSceneTextureFiles[2] = TempPath("absent_nebula");
+    ASSERT_TRUE(dibtest::WriteBytes(asSceneTextureFiles[1], Bgr24(256, 256, aPicture).Bytes()));
+    std::string sMessages;
+    EXPECT_FALSE(Setup(sMessages)) << "nothing failed";
+    EXPECT_EQ(sMessages, "") << "no reader message for a missing file";
+
+    ASSERT_NE(nTintTexture, 0u);
+    EXPECT_EQ(TextureRgb(nTintTexture), BuiltinRgb(1));
+    ASSERT_NE(anLayerTextures0[255], 0u);
+    EXPECT_TRUE(TextureRgb(anLayerTextures0[255]) == ShiftedRgb(aPicture, 256, 256, 0, 0)) << "the file wins";
+    const std::vector<uint8_t> aNebula = BuiltinRgb(3);
+    ASSERT_EQ(aNebula.size(), 256u * 256u * 3u);
+    EXPECT_TRUE(TextureRgb(anLayerTextures1[255]) == aNebula);
+    EXPECT_FALSE(TextureRgb(anLayerTextures1[0]) == aNebula) << "frame 0 is one step along";
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST_F(ScenePictures, AllThreeMissingGiveTheSceneOfTheProductsOwnFiles) {
+    for (int k = 0; k < SCENE_TEXTURE_FILES; ++k) asSceneTextureFiles[k] = TempPath("absent" + std::to_string(k));
+    std::string sMessages;
+    EXPECT_FALSE(Setup(sMessages));
+    EXPECT_EQ(sMessages, "");
+    EXPECT_EQ(TextureRgb(nTintTexture), BuiltinRgb(1));
+    EXPECT_TRUE(TextureRgb(anLayerTextures0[255]) == BuiltinRgb(2));
+    EXPECT_TRUE(TextureRgb(anLayerTextures1[255]) == BuiltinRgb(3));
+}
+
+TEST_F(ScenePictures, FilesThatAreNotPicturesKeepTheReadersAnswer) {
+    for (int k = 0; k < SCENE_TEXTURE_FILES; ++k) {
+        asSceneTextureFiles[k] = TempPath("garbage" + std::to_string(k));
+        ASSERT_TRUE(dibtest::WriteBytes(asSceneTextureFiles[k], std::vector<uint8_t>(100, 0x42)));
+    }
+    std::string sMessages;
+    EXPECT_TRUE(Setup(sMessages)) << "the failures are counted";
+    EXPECT_NE(sMessages.find("Unknown DIB file format."), std::string::npos) << sMessages;
+    EXPECT_EQ(nTintTexture, 0u);
+    EXPECT_EQ(anLayerTextures0[0], 0u);
+    EXPECT_EQ(anLayerTextures1[255], 0u);
 }
 
 }  // namespace

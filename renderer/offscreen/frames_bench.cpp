@@ -1,0 +1,245 @@
+// The bench draws at spread-out scene times, so every phase of the timeline (drop-in, pulse, morph,
+// tumble) is in the medians. Each figure is timed to glFinish: llvmpipe draws on other threads, and a
+// frame is only done when they are. The floor (clear plus the full-screen backdrop quad) and the
+// 1 x 1 viewport (the same frame with almost nothing to fill: the CPU side) are drawn between the
+// frames, so a change in the machine's load touches all three alike and their ratios hold. The 1 x 1
+// frame is also scissored to its pixel, so its clear does not fill the whole target.
+#include "renderer/offscreen/frames_bench.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <vector>
+
+#include "renderer/dib_decode.h"
+#include "renderer/offscreen/egl_context.h"
+#include "renderer/render_state.h"
+#include "renderer/scene.h"
+#include "renderer/scroll_frames.h"
+#include "renderer/textures.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double MsSince(Clock::time_point tStart) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - tStart).count();
+}
+
+double TimeMs(const std::function<void()>& fn) {
+    const Clock::time_point tStart = Clock::now();
+    fn();
+    return MsSince(tStart);
+}
+
+struct Figure {
+    std::string sName;
+    std::vector<double> aValues;
+    const char* pszUnit;
+};
+
+double Median(std::vector<double> a) {
+    std::sort(a.begin(), a.end());
+    const size_t n = a.size();
+    return n % 2 ? a[n / 2] : (a[n / 2 - 1] + a[n / 2]) / 2.0;
+}
+
+void Print(const Figure& f) {
+    if (f.aValues.empty()) return;
+    const auto [pMin, pMax] = std::minmax_element(f.aValues.begin(), f.aValues.end());
+    std::printf("%-28s %10.4f %10.4f %10.4f %s\n", f.sName.c_str(), Median(f.aValues), *pMin, *pMax, f.pszUnit);
+}
+
+// Element-wise a / b (times nScale): the ratio of two figures measured side by side.
+std::vector<double> Ratios(const std::vector<double>& a, const std::vector<double>& b, double nScale = 1.0) {
+    std::vector<double> r;
+    for (size_t i = 0; i < a.size() && i < b.size(); ++i) r.push_back(b[i] > 0 ? nScale * a[i] / b[i] : 0.0);
+    return r;
+}
+
+std::vector<uint8_t> ReadWholeFile(const std::string& sPath) {
+    std::ifstream in(sPath, std::ios::binary);
+    return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// The pixel block of a bottom-up 24-bit picture whose rows need no padding (the 256 x 256 layer
+// pictures), copied out; empty for any other file.
+std::vector<uint8_t> PackedBgrPixels(const std::vector<uint8_t>& aFile, int& nWidth, int& nHeight) {
+    DibLayout layout;
+    if (ParseDib(aFile.data(), aFile.size(), layout) != DibResult::kOk || layout.header.nBitCount != 24 ||
+        layout.header.nCompression != kDibRgb || layout.bTopDown || layout.nWidth % 4 != 0)
+        return {};
+    nWidth = layout.nWidth;
+    nHeight = layout.nRows;
+    const uint8_t* p = aFile.data() + layout.nBitsOffset;
+    return std::vector<uint8_t>(p, p + static_cast<size_t>(nWidth) * nHeight * 3);
+}
+
+// The calls that upload one frame of a layer, as the scroll loader makes them.
+void UploadFrame(GLuint nName, int nWidth, int nHeight, const uint8_t* pPixels) {
+    glBindTexture(GL_TEXTURE_2D, nName);
+    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, nWidth, nHeight, 0, GL_BGR_EXT, GL_UNSIGNED_BYTE, pPixels);
+}
+
+void DeleteSceneTextures() {
+    glDeleteTextures(1, &nTintTexture);
+    glDeleteTextures(256, anLayerTextures0);
+    glDeleteTextures(256, anLayerTextures1);
+    nTintTexture = 0;
+    std::fill(std::begin(anLayerTextures0), std::end(anLayerTextures0), 0u);
+    std::fill(std::begin(anLayerTextures1), std::end(anLayerTextures1), 0u);
+}
+
+// The largest resident size of this process so far, in MB (Linux's own count).
+double PeakResidentMb() {
+    std::ifstream in("/proc/self/status");
+    std::string sLine;
+    while (std::getline(in, sLine))
+        if (sLine.rfind("VmHWM:", 0) == 0) return std::strtod(sLine.c_str() + 6, nullptr) / 1024.0;
+    return 0.0;
+}
+
+}  // namespace
+
+int RunFramesBench(int nFrames, const std::string& sTextures, int nWidth, int nHeight) {
+    for (int k = 0; k < SCENE_TEXTURE_FILES; ++k) {
+        char szName[16];
+        std::snprintf(szName, sizeof szName, "Nerlo%02d.bmp", k + 1);
+        asSceneTextureFiles[k] = sTextures + "/" + szName;
+    }
+    CEglContext cContext;
+    if (!cContext.Open(nWidth, nHeight)) {
+        std::fprintf(stderr, "vantorel-frames: no OpenGL context: %s\n", cContext.Error().c_str());
+        return 1;
+    }
+    CFixedTickCount cClock(1000);
+    SetSceneClock(&cClock);
+    ResizeViewport(nWidth, nHeight);
+
+    Figure setupFirst{"setup-first", {}, "ms"};
+    setupFirst.aValues.push_back(TimeMs([] {
+        InitRenderState();
+        glFinish();
+    }));
+
+    // The texture set-up, repeated: a few rounds are enough for 512 uploads each.
+    const int nRounds = std::clamp(nFrames / 10, 3, 10);
+    const std::vector<uint8_t> aFile2 = ReadWholeFile(asSceneTextureFiles[1]);
+    const std::vector<uint8_t> aFile3 = ReadWholeFile(asSceneTextureFiles[2]);
+    int nW2 = 0, nH2 = 0, nW3 = 0, nH3 = 0;
+    const std::vector<uint8_t> aPixels2 = PackedBgrPixels(aFile2, nW2, nH2);
+    const std::vector<uint8_t> aPixels3 = PackedBgrPixels(aFile3, nW3, nH3);
+    const bool bLayerPictures = !aPixels2.empty() && !aPixels3.empty();
+    Figure textures{"textures", {}, "ms"}, uploadOnly{"textures-upload-only", {}, "ms"},
+        shiftInPlace{"textures-shift-in-place", {}, "ms"}, setup{"setup", {}, "ms"};
+    std::vector<GLuint> anNames(512);
+    for (int r = 0; r < nRounds && bLayerPictures; ++r) {
+        uploadOnly.aValues.push_back(TimeMs([&] {
+            glGenTextures(512, anNames.data());
+            glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+            for (int k = 0; k < 256; ++k) UploadFrame(anNames[k], nW2, nH2, aPixels2.data());
+            for (int k = 0; k < 256; ++k) UploadFrame(anNames[256 + k], nW3, nH3, aPixels3.data());
+            glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+            glFinish();
+        }));
+        glDeleteTextures(512, anNames.data());
+
+        textures.aValues.push_back(TimeMs([&] {
+            LoadScrollTextures(asSceneTextureFiles[1].c_str(), anNames.data(), 256, 1, 1);
+            LoadScrollTextures(asSceneTextureFiles[2].c_str(), anNames.data() + 256, 256, -1, -1);
+            glFinish();
+        }));
+        glDeleteTextures(512, anNames.data());
+
+        // For comparison: one working buffer shifted again by one step before each upload.
+        shiftInPlace.aValues.push_back(TimeMs([&] {
+            const std::vector<uint8_t> aFresh2 = ReadWholeFile(asSceneTextureFiles[1]);
+            const std::vector<uint8_t> aFresh3 = ReadWholeFile(asSceneTextureFiles[2]);
+            std::vector<uint8_t> aWork2 = PackedBgrPixels(aFresh2, nW2, nH2);
+            std::vector<uint8_t> aWork3 = PackedBgrPixels(aFresh3, nW3, nH3);
+            glGenTextures(512, anNames.data());
+            glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+            for (int k = 0; k < 256; ++k) {
+                ShiftPictureCyclic(aWork2.data(), nW2, nH2, 3, 1, 1);
+                UploadFrame(anNames[k], nW2, nH2, aWork2.data());
+            }
+            for (int k = 0; k < 256; ++k) {
+                ShiftPictureCyclic(aWork3.data(), nW3, nH3, 3, -1, -1);
+                UploadFrame(anNames[256 + k], nW3, nH3, aWork3.data());
+            }
+            glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+            glFinish();
+        }));
+        glDeleteTextures(512, anNames.data());
+
+        DeleteSceneTextures();
+        setup.aValues.push_back(TimeMs([] {
+            SetupScene(100000);
+            glFinish();
+        }));
+    }
+
+    // The frames, spread over the 100 s timeline (and past it: the tumble goes on).
+    Figure frame{"frame", {}, "ms"}, floor{"floor", {}, "ms"}, frame1{"frame-1x1", {}, "ms"},
+        mesh{"mesh", {}, "ms"};
+    UpdateSceneTime();
+    const double dSpan = 110000.0;
+    for (int i = 0; i < nFrames; ++i) {
+        const uint32_t nMs = static_cast<uint32_t>(dSpan * (i + 0.5) / nFrames);
+        cClock.Set(1000 + nMs);
+        // The order turns from one frame to the next, so none of the three always follows the same one.
+        for (int n = 0; n < 3; ++n) {
+            switch ((i + n) % 3) {
+            case 0:
+                frame.aValues.push_back(TimeMs([] {
+                    DrawFrame();
+                    glFinish();
+                }));
+                break;
+            case 1:
+                floor.aValues.push_back(TimeMs([] {
+                    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+                    glLoadIdentity();
+                    cSceneOverlay.Draw();
+                    glFinish();
+                }));
+                break;
+            default:
+                // The scissor keeps the frame's clear to the same one pixel: what is left is the CPU side.
+                glViewport(0, 0, 1, 1);
+                glScissor(0, 0, 1, 1);
+                glEnable(GL_SCISSOR_TEST);
+                frame1.aValues.push_back(TimeMs([] {
+                    DrawFrame();
+                    glFinish();
+                }));
+                glDisable(GL_SCISSOR_TEST);
+                glViewport(0, 0, nWidth, nHeight);
+                break;
+            }
+        }
+        UpdateSceneTime();
+        mesh.aValues.push_back(TimeMs([] { cSceneGlass.GenerateMesh(); }));
+    }
+    SetSceneClock(nullptr);
+
+    for (const Figure* p : {&frame, &floor, &frame1, &mesh, &textures, &uploadOnly, &shiftInPlace, &setup, &setupFirst})
+        Print(*p);
+    Print({"frame/floor", Ratios(frame.aValues, floor.aValues), "x"});
+    Print({"mesh/frame-1x1", Ratios(mesh.aValues, frame1.aValues, 100.0), "%"});
+    Print({"textures/upload-only", Ratios(textures.aValues, uploadOnly.aValues), "x"});
+    Print({"setup/upload-only", Ratios(setup.aValues, uploadOnly.aValues), "x"});
+    Print({"shift-in-place/upload-only", Ratios(shiftInPlace.aValues, uploadOnly.aValues), "x"});
+    const double dPeak = PeakResidentMb();
+    Print({"resident-peak", {dPeak}, "MB"});
+    if (!bLayerPictures)
+        std::fprintf(stderr, "vantorel-frames: the layer pictures in %s are not 24-bit pictures; no texture figures\n",
+                     sTextures.c_str());
+    return glGetError() == GL_NO_ERROR ? 0 : 1;
+}
