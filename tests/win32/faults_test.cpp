@@ -8,18 +8,16 @@
 // window for the milliseconds written in stand_in.txt; copied as lock_holder.exe, it holds the file
 // named in lock.txt open without sharing until it is ended.
 #include <windows.h>
-#include <mmsystem.h>
 #include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdio>
-#include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "support/sound_check.h"
 #include "support/stand_in_renderer.h"
 #include "support/win32_test_support.h"
 
@@ -177,62 +175,6 @@ bool ShowsTheScene(HWND hWnd) {
     return bShown;
 }
 
-constexpr int kRate = 22050;
-// A 440 Hz sine at half scale, 16-bit mono PCM.
-std::string ToneWav(int nMs) {
-    const std::uint32_t nSamples = kRate * nMs / 1000;
-    std::string a;
-    auto Put32 = [&](std::uint32_t n) { for (int i = 0; i < 4; ++i) a += static_cast<char>(n >> (8 * i)); };
-    auto Put16 = [&](std::uint16_t n) { a += static_cast<char>(n); a += static_cast<char>(n >> 8); };
-    a += "RIFF";
-    Put32(36 + nSamples * 2);
-    a += "WAVEfmt ";
-    Put32(16);
-    Put16(WAVE_FORMAT_PCM);
-    Put16(1);
-    Put32(kRate);
-    Put32(kRate * 2);
-    Put16(2);
-    Put16(16);
-    a += "data";
-    Put32(nSamples * 2);
-    for (std::uint32_t i = 0; i < nSamples; ++i)
-        Put16(static_cast<std::uint16_t>(static_cast<std::int16_t>(16000 * std::sin(2 * 3.14159265358979 * 440 * i / kRate))));
-    return a;
-}
-
-// The RMS level of 250 ms of the default input (the null sink's monitor); empty when none recorded.
-std::optional<double> RecordRms() {
-    WAVEFORMATEX format = {WAVE_FORMAT_PCM, 1, kRate, kRate * 2, 2, 16, 0};
-    HWAVEIN hIn = nullptr;
-    if (waveInOpen(&hIn, WAVE_MAPPER, &format, 0, 0, CALLBACK_NULL) != MMSYSERR_NOERROR) return std::nullopt;
-    std::vector<std::int16_t> aSamples(kRate / 4);
-    WAVEHDR header = {};
-    header.lpData = reinterpret_cast<LPSTR>(aSamples.data());
-    header.dwBufferLength = static_cast<DWORD>(aSamples.size() * 2);
-    waveInPrepareHeader(hIn, &header, sizeof header);
-    waveInAddBuffer(hIn, &header, sizeof header);
-    waveInStart(hIn);
-    const bool bDone = vtest::WaitUntil([&] { return (header.dwFlags & WHDR_DONE) != 0; }, 5250);
-    waveInReset(hIn);
-    waveInUnprepareHeader(hIn, &header, sizeof header);
-    waveInClose(hIn);
-    if (!bDone || header.dwBytesRecorded == 0) return std::nullopt;
-    double fSum = 0;
-    const std::size_t n = header.dwBytesRecorded / 2;
-    for (std::size_t i = 0; i < n; ++i) fSum += double(aSamples[i]) * aSamples[i];
-    return std::sqrt(fSum / n);
-}
-
-bool Hears(bool bSound, DWORD nWithinMs) {
-    const DWORD nStart = GetTickCount();
-    do {
-        const auto nRms = RecordRms();
-        if (nRms && (bSound ? *nRms > 1000.0 : *nRms < 50.0)) return true;
-    } while (GetTickCount() - nStart < nWithinMs);
-    return false;
-}
-
 // Each test starts and ends with no program of ours running.
 class FaultsInARun : public testing::Test {
 protected:
@@ -249,13 +191,13 @@ protected:
 
 TEST_F(FaultsInARun, RendererKilledMidRunEndsTheFrontEndAndItsMusicWithinASecond) {
     const std::wstring sFolder = vtest::MakeProgramFolder(L"fault_kill", {L"Vantorel.scr", L"Vantorel.dll"});
-    WriteBytes(sFolder + L"\\tone.wav", ToneWav(1000));
+    WriteBytes(sFolder + L"\\tone.wav", vtest::ToneWavBytes(1000));
     WriteBytes(sFolder + L"\\Vantorel.ini", std::string("[Section]\r\n") + kKeyKind + "=2\r\n" + kKeyFile + "=" +
                                                 Narrow(sFolder) + "\\tone.wav\r\n");
     vtest::CProcess saver;
     ASSERT_TRUE(saver.Start(sFolder + L"\\Vantorel.scr", L"/s", sFolder));
     ASSERT_TRUE(RendererWindowComes());
-    EXPECT_TRUE(Hears(true, 3000)) << "the music did not play";
+    EXPECT_TRUE(vtest::HearsSound(3000)) << "the music did not play";
 
     HANDLE hRenderer = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE,
                                    vtest::WindowProcessId(vtest::FindTopLevel(kRendererTitle)));
@@ -265,7 +207,7 @@ TEST_F(FaultsInARun, RendererKilledMidRunEndsTheFrontEndAndItsMusicWithinASecond
     CloseHandle(hRenderer);
     EXPECT_TRUE(saver.WaitForExit(1000)) << "the front-end outlived its killed renderer by more than 1 s";
     EXPECT_EQ(saver.ExitCode(), 0u);
-    EXPECT_TRUE(Hears(false, 2000)) << "the music plays on";
+    EXPECT_TRUE(vtest::HearsSilence(2000)) << "the music plays on";
     EXPECT_TRUE(NothingOfOursRuns(1000));
 }
 
@@ -414,10 +356,12 @@ TEST_P(MusicFileFault, TheRunGoesOnAndEscapeEndsEverything) {
     const MusicFault& c = GetParam();
     const std::wstring sFolder = vtest::MakeProgramFolder(L"fault_music", {L"Vantorel.scr", L"Vantorel.dll"});
     const std::wstring sMusic = sFolder + L"\\" + c.pszFile;
-    WriteBytes(sMusic, c.bVanished ? ToneWav(1000) : NoiseBytes(20000, 11));
+    WriteBytes(sMusic, c.bVanished ? vtest::ToneWavBytes(1000) : NoiseBytes(20000, 11));
     WriteBytes(sFolder + L"\\Vantorel.ini",
                std::string("[Section]\r\n") + kKeyKind + "=2\r\n" + kKeyFile + "=" + Narrow(sMusic) + "\r\n");
-    if (c.bVanished) ASSERT_TRUE(vtest::RemoveFileIfPresent(sMusic));
+    if (c.bVanished) {
+        ASSERT_TRUE(vtest::RemoveFileIfPresent(sMusic));
+    }
 
     vtest::CProcess saver;
     ASSERT_TRUE(saver.Start(sFolder + L"\\Vantorel.scr", L"/s", sFolder));
@@ -428,7 +372,7 @@ TEST_P(MusicFileFault, TheRunGoesOnAndEscapeEndsEverything) {
     ASSERT_TRUE(EscapeEndsTheRenderer());
     EXPECT_TRUE(saver.WaitForExit(1000)) << "the front-end outlived the renderer's window by more than 1 s";
     EXPECT_EQ(saver.ExitCode(), 0u);
-    EXPECT_TRUE(Hears(false, 2000)) << "something still plays";
+    EXPECT_TRUE(vtest::HearsSilence(2000)) << "something still plays";
     EXPECT_TRUE(NothingOfOursRuns(3000));
 }
 
