@@ -127,6 +127,7 @@ std::size_t Cp932PrefixBytes(std::string_view sCp932, std::size_t nCharacters) {
 }
 
 std::string Cp932LastCharacters(std::string_view sCp932, std::size_t nCharacters) {
+    if (nCharacters == 0) return std::string();
     // Lead bytes can also be trail bytes, so characters are only found walking from the start.
     std::vector<std::size_t> aStarts;
     for (std::size_t nPos = 0; nPos < sCp932.size();) {

@@ -13,6 +13,9 @@ packages=(
   wine wine64 xvfb xauth x11-utils x11-xserver-utils xdotool pulseaudio pulseaudio-utils
   # the Japanese code page, a font with both Latin and Japanese glyphs, picture and sound tools
   locales fonts-ipafont-gothic imagemagick sox python3 bc
+  # the sanitized build and its fuzz targets (clang, libFuzzer and the sanitizer runtimes, symbolizer);
+  # the frame renderer under memcheck
+  clang libclang-rt-14-dev llvm valgrind
   # remaking the MP3 that the Win32 music test plays (tests/win32/music_make_tone_mp3.sh)
   lame
   # the release: the installer (makensis), and reading the zip back in its test; chattr makes a

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up everything and runs every test: the native build (portable logic, GL on EGL, the frame
-# renderer, the decoder under AddressSanitizer) and the Windows build (the real programs under Wine).
+# renderer), the same suite under AddressSanitizer and UBSan with a bounded run of the fuzz targets,
+# and the Windows build (the real programs under Wine).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -12,6 +13,13 @@ status=0
 cmake --preset linux
 cmake --build --preset linux -j "$jobs"
 ctest --preset linux -j "$jobs" || status=1
+
+# The whole native suite again under AddressSanitizer and UBSan (clang); the same build holds the
+# fuzz targets, whose bounded run follows.
+cmake --preset linux-asan
+cmake --build --preset linux-asan -j "$jobs"
+ctest --preset linux-asan -j "$jobs" || status=1
+bash scripts/fuzz.sh || status=1
 
 cmake --preset windows
 cmake --build --preset windows -j "$jobs"

@@ -52,6 +52,8 @@ TEST(Cp932Characters, AreCountedWithTheirTrailBytes) {
     EXPECT_EQ(Nerlo_B::Cp932LastCharacters(s, 2), "\x95\x5C" "b");
     EXPECT_EQ(Nerlo_B::Cp932LastCharacters(s, 1), "b");
     EXPECT_EQ(Nerlo_B::Cp932LastCharacters("ab", 3), "ab");
+    // No characters asked for: nothing, also of a text that has some.
+    EXPECT_EQ(Nerlo_B::Cp932LastCharacters(s, 0), "");
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 // Out of memory in the geometry and the layer lists: each failure leaves something drawable.
 //
 // The renderer allocates with new (std::nothrow); this file replaces that one operator for the
-// whole test program, passing every request through to malloc (as libstdc++'s own operators do, so
-// the ordinary delete[] frees it) unless a test has armed a failure for a range of sizes.
+// whole test program, passing every request through to malloc (as libstdc++'s own operators do)
+// unless a test has armed a failure for a range of sizes.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -38,6 +38,16 @@ void* operator new[](std::size_t nBytes, const std::nothrow_t&) noexcept {
     }
     return std::malloc(nBytes ? nBytes : 1);
 }
+
+// The other array forms come from malloc and go back to free as well, so every new[] meets the
+// delete[] of the same family (AddressSanitizer checks that pairing).
+void* operator new[](std::size_t nBytes) {
+    if (void* p = std::malloc(nBytes ? nBytes : 1)) return p;
+    throw std::bad_alloc();
+}
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
 
 namespace {
 

@@ -21,15 +21,11 @@
 #include "frontend/music/win32/music_player_win32.h"
 #include "frontend/music/win32/music_port_win32.h"
 #include "music_tone_mp3.h"
+#include "support/sound_check.h"
 #include "support/stand_in_renderer.h"
 #include "support/win32_test_support.h"
 
 namespace {
-
-constexpr int kRate = 22050;
-// Silence records as 0; the test tones are at half scale, about 11000 RMS.
-constexpr double kSoundRms = 1000.0;
-constexpr double kSilenceRms = 50.0;
 
 // ---- the stand-in renderer -------------------------------------------------------------------
 
@@ -45,57 +41,10 @@ void WriteBytes(const std::wstring& sPath, const void* pData, std::size_t nSize)
     fclose(pFile);
 }
 
-void Put32(std::vector<unsigned char>& a, std::uint32_t n) {
-    for (int i = 0; i < 4; ++i) a.push_back(static_cast<unsigned char>(n >> (8 * i)));
-}
-void Put16(std::vector<unsigned char>& a, std::uint16_t n) {
-    a.push_back(static_cast<unsigned char>(n));
-    a.push_back(static_cast<unsigned char>(n >> 8));
-}
-
 // A 440 Hz sine at half scale, 16-bit mono PCM.
 void WriteToneWav(const std::wstring& sPath, int nMs) {
-    const std::uint32_t nSamples = kRate * nMs / 1000;
-    std::vector<unsigned char> a;
-    a.insert(a.end(), {'R', 'I', 'F', 'F'});
-    Put32(a, 36 + nSamples * 2);
-    a.insert(a.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
-    Put32(a, 16);
-    Put16(a, WAVE_FORMAT_PCM);
-    Put16(a, 1);
-    Put32(a, kRate);
-    Put32(a, kRate * 2);
-    Put16(a, 2);
-    Put16(a, 16);
-    a.insert(a.end(), {'d', 'a', 't', 'a'});
-    Put32(a, nSamples * 2);
-    for (std::uint32_t i = 0; i < nSamples; ++i) {
-        Put16(a, static_cast<std::uint16_t>(static_cast<std::int16_t>(16000 * std::sin(2 * 3.14159265358979 * 440 * i / kRate))));
-    }
+    const std::string a = vtest::ToneWavBytes(nMs);
     WriteBytes(sPath, a.data(), a.size());
-}
-
-// Records nMs of the default input and returns its RMS level; empty when nothing could be recorded.
-std::optional<double> RecordRms(DWORD nMs) {
-    WAVEFORMATEX format = {WAVE_FORMAT_PCM, 1, kRate, kRate * 2, 2, 16, 0};
-    HWAVEIN hIn = nullptr;
-    if (waveInOpen(&hIn, WAVE_MAPPER, &format, 0, 0, CALLBACK_NULL) != MMSYSERR_NOERROR) return std::nullopt;
-    std::vector<std::int16_t> aSamples(kRate * nMs / 1000);
-    WAVEHDR header = {};
-    header.lpData = reinterpret_cast<LPSTR>(aSamples.data());
-    header.dwBufferLength = static_cast<DWORD>(aSamples.size() * 2);
-    waveInPrepareHeader(hIn, &header, sizeof header);
-    waveInAddBuffer(hIn, &header, sizeof header);
-    waveInStart(hIn);
-    const bool bDone = vtest::WaitUntil([&] { return (header.dwFlags & WHDR_DONE) != 0; }, nMs + 5000);
-    waveInReset(hIn);
-    waveInUnprepareHeader(hIn, &header, sizeof header);
-    waveInClose(hIn);
-    if (!bDone || header.dwBytesRecorded == 0) return std::nullopt;
-    double fSum = 0;
-    const std::size_t n = header.dwBytesRecorded / 2;
-    for (std::size_t i = 0; i < n; ++i) fSum += double(aSamples[i]) * aSamples[i];
-    return std::sqrt(fSum / n);
 }
 
 // ---- MCI seen from the test ------------------------------------------------------------------
@@ -120,24 +69,10 @@ protected:
     std::wstring sFolder;
 };
 
-// The sound server and the MP3 decoder take their time to start and to drain: listen in short
-// takes until the level is reached or nWithinMs have passed.
-bool HearsSound(DWORD nWithinMs) {
-    const DWORD nStart = GetTickCount();
-    do {
-        const auto nRms = RecordRms(250);
-        if (nRms && *nRms > kSoundRms) return true;
-    } while (GetTickCount() - nStart < nWithinMs);
-    return false;
-}
-bool HearsSilence(DWORD nWithinMs) {
-    const DWORD nStart = GetTickCount();
-    do {
-        const auto nRms = RecordRms(250);
-        if (nRms && *nRms < kSilenceRms) return true;
-    } while (GetTickCount() - nStart < nWithinMs);
-    return false;
-}
+using vtest::HearsSilence;
+using vtest::HearsSound;
+using vtest::kSoundRms;
+using vtest::RecordRms;
 
 TEST_F(MusicUnderWine, AWavLoopsUntilStopped) {
     const std::wstring sWav = sFolder + L"\\short tone.wav";
