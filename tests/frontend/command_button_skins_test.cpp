@@ -76,7 +76,10 @@ TEST_P(SkinFrames, SideColumnsShadeFromTheirFirstRowToTheirLast) {
     for (int i = 0; i < 4; ++i) {
         SCOPED_TRACE(testing::Message() << "ring " << i);
         const int nFirst = i + 1, nLast = 23 - i;
-        for (const auto& [x, band] : {std::pair{i, GetParam().aLeft[i]}, std::pair{63 - i, GetParam().aRight[i]}}) {
+        for (const auto& column : {std::pair{i, GetParam().aLeft[i]}, std::pair{63 - i, GetParam().aRight[i]}}) {
+            // Named copies rather than structured bindings: lambdas below capture them.
+            const int x = column.first;
+            const auto& band = column.second;
             SCOPED_TRACE(testing::Message() << "x " << x);
             // The outline ring's ends belong to its rounded corners.
             const int nFrom = i == GetParam().nOutlineRing ? nFirst + 2 : nFirst;

@@ -163,9 +163,11 @@ void PrintTo(const RunCase& c, std::ostream* os) { *os << c.pszName; }
 
 class MusicOfAShowRun : public MusicUnderWine, public testing::WithParamInterface<RunCase> {};
 
-TEST_P(MusicOfAShowRun, PlaysWhileTheRendererRunsAndStopsWithIt) {
-    const std::wstring sRunFolder = vtest::MakeStandInFolder(L"music_run", 0, 4000);
-    const std::wstring sMusic = sRunFolder + L"\\" + GetParam().pszFile;
+// A program folder with a stand-in renderer that keeps its window nRendererMs, a one-second tone under
+// the name pszFile (an MP3 when it ends in 3, else a WAV) and the settings that choose it.
+std::wstring MakeMusicRunFolder(const wchar_t* pszFolder, int nRendererMs, const wchar_t* pszFile) {
+    const std::wstring sRunFolder = vtest::MakeStandInFolder(pszFolder, 0, nRendererMs);
+    const std::wstring sMusic = sRunFolder + L"\\" + pszFile;
     if (sMusic.back() == L'3') {
         WriteBytes(sMusic, kToneMp3, sizeof kToneMp3);
     } else {
@@ -174,7 +176,11 @@ TEST_P(MusicOfAShowRun, PlaysWhileTheRendererRunsAndStopsWithIt) {
     // The keys BGM区分 and BGMﾌｧｲﾙ in code page 932, as the settings file holds them.
     const std::string sIni = "[Section]\r\nBGM\x8b\xe6\x95\xaa=2\r\nBGM\xcc\xa7\xb2\xd9=" + Narrow(sMusic) + "\r\n";
     WriteBytes(sRunFolder + L"\\Vantorel.ini", sIni.data(), sIni.size());
+    return sRunFolder;
+}
 
+TEST_P(MusicOfAShowRun, PlaysWhileTheRendererRunsAndStopsWithIt) {
+    const std::wstring sRunFolder = MakeMusicRunFolder(L"music_run", 4000, GetParam().pszFile);
     vtest::CProcess saver;
     ASSERT_TRUE(saver.Start(sRunFolder + L"\\Vantorel.scr", L"/s", sRunFolder));
     ASSERT_TRUE(vtest::WaitUntil([] { return vtest::FindTopLevel("Nerlo_VC") != nullptr; }, 10000));
@@ -190,11 +196,7 @@ INSTANTIATE_TEST_SUITE_P(Files, MusicOfAShowRun, testing::Values(RunCase{"Mp3", 
 // The system closing the hidden show form (a log-off, a task manager) ends the run as the renderer's
 // end does: the music stops and the front-end ends; the renderer, which it never closes, runs on.
 TEST_F(MusicUnderWine, ShowFormClosedByTheSystemEndsTheRunAndTheMusicNotTheRenderer) {
-    const std::wstring sRunFolder = vtest::MakeStandInFolder(L"music_closed", 0, 20000);
-    const std::wstring sMusic = sRunFolder + L"\\tone.wav";
-    WriteToneWav(sMusic, 1000);
-    const std::string sIni = "[Section]\r\nBGM\x8b\xe6\x95\xaa=2\r\nBGM\xcc\xa7\xb2\xd9=" + Narrow(sMusic) + "\r\n";
-    WriteBytes(sRunFolder + L"\\Vantorel.ini", sIni.data(), sIni.size());
+    const std::wstring sRunFolder = MakeMusicRunFolder(L"music_closed", 20000, L"tone.wav");
 
     vtest::CProcess saver;
     ASSERT_TRUE(saver.Start(sRunFolder + L"\\Vantorel.scr", L"/s", sRunFolder));
