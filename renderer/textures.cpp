@@ -102,24 +102,37 @@ TextureLoad ReadRawBgrFile(const char* pszPath, std::unique_ptr<uint8_t[]>& pByt
     return TextureLoad::kMade;
 }
 
-void UploadRgbTexture(const RgbImage& image, GLuint& nName, GLint nWrapS, GLint nWrapT) {
+// A picture wider or taller than the driver's largest texture is refused here rather than handed over:
+// a driver may fail on such a size instead of reporting the error (llvmpipe overruns its stack).
+bool FitsInATexture(int64_t nWidth, int64_t nHeight) {
+    GLint nMaxSide = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &nMaxSide);
+    return nWidth <= nMaxSide && nHeight <= nMaxSide;
+}
+
+// False (no texture made, nName untouched) for a picture the driver cannot hold.
+bool UploadRgbTexture(const RgbImage& image, GLuint& nName, GLint nWrapS, GLint nWrapT) {
+    // The rows are bottom-up whatever the file stored, so the height is taken without its sign.
+    const int64_t nRows = image.nHeight < 0 ? -int64_t(image.nHeight) : int64_t(image.nHeight);
+    if (!FitsInATexture(image.nWidth, nRows)) return false;
     glGenTextures(1, &nName);
     glBindTexture(GL_TEXTURE_2D, nName);
     {
         const CUnpackAlignment alignment(1);
-        // The rows are bottom-up whatever the file stored, so the height is taken without its sign.
-        const GLsizei nRows = image.nHeight < 0 ? -image.nHeight : image.nHeight;
-        glTexImage2D(GL_TEXTURE_2D, 0, 3, image.nWidth, nRows, 0, GL_RGB, GL_UNSIGNED_BYTE, image.pData);
+        glTexImage2D(GL_TEXTURE_2D, 0, 3, image.nWidth, static_cast<GLsizei>(nRows), 0, GL_RGB, GL_UNSIGNED_BYTE,
+                     image.pData);
     }
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, nWrapS);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, nWrapT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    return true;
 }
 
 // Frame k is the picture moved by k + 1 steps, copied straight from the picture, so the last frame of
 // a full cycle is the picture itself.
 bool UploadScrollTextures(const RawBgrPicture& picture, GLuint* pnNames, int nCount, int nDx, int nDy) {
+    if (!FitsInATexture(picture.nWidth, picture.nHeight)) return false;
     const size_t nRowBytes = static_cast<size_t>(picture.nWidth) * 3;
     std::unique_ptr<uint8_t[]> pFrame(new (std::nothrow) uint8_t[nRowBytes * picture.nHeight]);
     if (!pFrame) return false;
@@ -158,8 +171,7 @@ TextureLoad LoadRgbTextureFile(const char* pszPath, GLuint& nName, GLint nWrapS,
         if (!pFile || (std::fgetc(pFile.get()) == EOF && std::ferror(pFile.get()))) return TextureLoad::kUnreadable;
     }
     std::unique_ptr<RgbImage, ImageFreer> pImage(ReadDibFile(pszPath));
-    if (!pImage) return TextureLoad::kNotAPicture;
-    UploadRgbTexture(*pImage, nName, nWrapS, nWrapT);
+    if (!pImage || !UploadRgbTexture(*pImage, nName, nWrapS, nWrapT)) return TextureLoad::kNotAPicture;
     return TextureLoad::kMade;
 }
 
@@ -171,9 +183,7 @@ bool LoadRgbTextureBytes(const uint8_t* pBytes, size_t nSize, GLuint& nName, GLi
     if (!pBytes) return false;
     DibResult eResult = DibResult::kOk;
     std::unique_ptr<RgbImage, ImageFreer> pImage(DecodeDib(pBytes, nSize, eResult));
-    if (!pImage) return false;
-    UploadRgbTexture(*pImage, nName, nWrapS, nWrapT);
-    return true;
+    return pImage && UploadRgbTexture(*pImage, nName, nWrapS, nWrapT);
 }
 
 TextureLoad LoadScrollTexturesFile(const char* pszPath, GLuint* pnNames, int nCount, int nDx, int nDy) {

@@ -165,6 +165,11 @@ TEST_F(RgbTexture, UnreadableFilesAreQuietAndToldApartFromRefusedOnes) {
     const std::string sGarbage = TempPath("garbage");
     ASSERT_TRUE(dibtest::WriteBytes(sGarbage, std::vector<uint8_t>(64, 0xEE)));
     const std::string sAbsent = testing::TempDir() + "textures_gl_absent.bmp";
+    // A good picture one texel wider than the driver's largest texture: never handed to the driver.
+    GLint nMaxSide = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &nMaxSide);
+    const std::string sTooWide = TempPath("too_wide");
+    ASSERT_TRUE(dibtest::WriteBytes(sTooWide, Bgr24(nMaxSide + 1, 1, std::vector<uint8_t>((nMaxSide + 1) * 3, 0x40)).Bytes()));
     struct {
         const char* pszName;
         const char* pszPath;
@@ -175,6 +180,7 @@ TEST_F(RgbTexture, UnreadableFilesAreQuietAndToldApartFromRefusedOnes) {
         {"no path", nullptr, TextureLoad::kUnreadable, false},
         {"a folder of that name", sFolder.c_str(), TextureLoad::kUnreadable, false},
         {"not a picture", sGarbage.c_str(), TextureLoad::kNotAPicture, true},
+        {"wider than any texture", sTooWide.c_str(), TextureLoad::kNotAPicture, false},
     };
     for (const auto& item : aCases) {
         SCOPED_TRACE(item.pszName);
@@ -183,6 +189,7 @@ TEST_F(RgbTexture, UnreadableFilesAreQuietAndToldApartFromRefusedOnes) {
         EXPECT_EQ(LoadRgbTextureFile(item.pszPath, nName, GL_REPEAT, GL_REPEAT), item.eExpected);
         EXPECT_EQ(!testing::internal::GetCapturedStderr().empty(), item.bMessage);
         EXPECT_EQ(nName, 0u);
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     }
     rmdir(sFolder.c_str());
 }

@@ -330,6 +330,11 @@ TEST_F(FaultsInARun, ReadOnlySettingsFileIsLeftIntactAndTheDialogCloses) {
     WriteBytes(sIni, sText);
     ASSERT_TRUE(SetFileAttributesW(sIni.c_str(), FILE_ATTRIBUTE_READONLY));
     const std::set<std::wstring> aBefore = FilesIn(sFolder);
+    // A store refused beside the programs lands in the user's own settings file; it goes with the test.
+    wchar_t szFallbackFolder[MAX_PATH] = {};
+    ExpandEnvironmentStringsW(L"%APPDATA%\\Vantorel", szFallbackFolder, MAX_PATH);
+    const std::wstring sFallback = std::wstring(szFallbackFolder) + L"\\Vantorel.ini";
+    DeleteFileW(sFallback.c_str());
 
     StoreWithTheDialog(sFolder);
     const auto aAfter = vtest::ReadWholeFile(sIni);
@@ -338,6 +343,9 @@ TEST_F(FaultsInARun, ReadOnlySettingsFileIsLeftIntactAndTheDialogCloses) {
     EXPECT_EQ(FilesIn(sFolder), aBefore) << "a file was left beside the settings";
     EXPECT_TRUE(NothingOfOursRuns(3000));
     SetFileAttributesW(sIni.c_str(), FILE_ATTRIBUTE_NORMAL);
+    // Every later start would read it in place of its own folder's settings.
+    DeleteFileW(sFallback.c_str());
+    RemoveDirectoryW(szFallbackFolder);
 }
 
 // ---- the music file ----------------------------------------------------------------------------
