@@ -60,6 +60,11 @@ bool LoadLayerTextures(int nFile, GLuint (&anNames)[256], int nStep) {
 
 void SetSceneClock(ITickCount* pClock) { pSceneClock = pClock; }
 
+void SetSceneTextureFolder(const std::string& sFolder) {
+    for (int k = 0; k < SCENE_TEXTURE_FILES; ++k)
+        asSceneTextureFiles[k] = sFolder + "/Nerlo0" + std::to_string(k + 1) + ".bmp";
+}
+
 float SceneTimeFromTicks(uint32_t dwStart, uint32_t dwNow, int32_t nPeriod) {
     if (nPeriod == 0) return 0.0f;
     const uint32_t dwElapsed = dwNow - dwStart;

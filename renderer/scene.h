@@ -43,6 +43,8 @@ void SetSceneClock(ITickCount* pClock);
 // The three texture files: the tint picture and the two layer pictures (the second also the backdrop).
 enum { SCENE_TEXTURE_FILES = 3 };
 extern std::string asSceneTextureFiles[SCENE_TEXTURE_FILES];
+// Points the three texture files at Nerlo01.bmp to Nerlo03.bmp in sFolder (a native path, '/'-separated).
+void SetSceneTextureFolder(const std::string& sFolder);
 
 extern int (*pfnFrameProc)();
 extern int32_t nScenePeriod;

@@ -159,11 +159,7 @@ double FirstUploadInFreshProcess(int nWidth, int nHeight, const std::vector<uint
 }  // namespace
 
 int RunFramesBench(int nFrames, const std::string& sTextures, int nWidth, int nHeight) {
-    for (int k = 0; k < SCENE_TEXTURE_FILES; ++k) {
-        char szName[16];
-        std::snprintf(szName, sizeof szName, "Nerlo%02d.bmp", k + 1);
-        asSceneTextureFiles[k] = sTextures + "/" + szName;
-    }
+    SetSceneTextureFolder(sTextures);
     const std::vector<uint8_t> aFile2 = ReadWholeFile(asSceneTextureFiles[1]);
     const std::vector<uint8_t> aFile3 = ReadWholeFile(asSceneTextureFiles[2]);
     int nW2 = 0, nH2 = 0, nW3 = 0, nH3 = 0;

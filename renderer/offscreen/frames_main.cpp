@@ -125,11 +125,7 @@ int main(int argc, char** argv) {
     if (!IsFolder(sTextures)) return Fail("no texture folder " + sTextures);
     if (!IsFolder(sOut)) return Fail("no output folder " + sOut);
 
-    for (int k = 0; k < SCENE_TEXTURE_FILES; ++k) {
-        char szName[16];
-        std::snprintf(szName, sizeof szName, "Nerlo%02d.bmp", k + 1);
-        asSceneTextureFiles[k] = sTextures + "/" + szName;
-    }
+    SetSceneTextureFolder(sTextures);
 
     CEglContext cContext;
     if (!cContext.Open(nWidth, nHeight)) {

@@ -61,7 +61,7 @@ int main(int argc, char** argv) {
     }
     pPictures = &cPictures;
     CHackWindow::SetConnectionLostHandler(RemovePicturesOnLostDisplay);
-    for (int k = 0; k < SCENE_TEXTURE_FILES; ++k) asSceneTextureFiles[k] = cPictures.PicturePath(k + 1);
+    SetSceneTextureFolder(cPictures.Path());
 
     CHackWindow cWindow;
     if (!cWindow.Open(cOptions, sError)) {

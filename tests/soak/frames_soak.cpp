@@ -77,11 +77,7 @@ int main(int argc, char** argv) {
     // One llvmpipe rasterizer thread: glibc keeps a malloc arena per thread and lets each grow in
     // steps of its own, which would hide (or fake) a trend in the resident memory measured here.
     setenv("LP_NUM_THREADS", "0", 0);
-    for (int k = 0; k < SCENE_TEXTURE_FILES; ++k) {
-        char szName[16];
-        std::snprintf(szName, sizeof szName, "Nerlo%02d.bmp", k + 1);
-        asSceneTextureFiles[k] = sTextures + "/" + szName;
-    }
+    SetSceneTextureFolder(sTextures);
 
     CEglContext cContext;
     if (!cContext.Open(static_cast<int>(nWidth), static_cast<int>(nHeight))) {
