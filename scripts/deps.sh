@@ -23,6 +23,12 @@ packages=(
   nsis unzip e2fsprogs
   # the native hack for xscreensaver (X11, GLX) and the real daemon that its test runs
   libx11-dev libglx-dev libgl-dev xscreensaver xscreensaver-gl procps passwd util-linux
+  # the Linux release: the Debian package (dpkg-shlibdeps, lintian) and its manual page (man -l)
+  dpkg-dev fakeroot lintian man-db groff-base
+  # the web page: Emscripten, and the headless browser its tests drive (through playwright-core from npm)
+  emscripten chromium-headless-shell nodejs zip
+  # a CPU hog for checking that the suite's verdicts do not depend on load
+  stress-ng
 )
 
 missing=()

@@ -22,6 +22,7 @@
 #include "renderer/offscreen/png_file.h"
 #include "renderer/render_state.h"
 #include "renderer/scene.h"
+#include "renderer/stepped_scene_clock.h"
 
 #ifndef VANTOREL_DEFAULT_TEXTURES
 #define VANTOREL_DEFAULT_TEXTURES "."
@@ -38,9 +39,6 @@ const char kUsage[] =
     "  --time SECONDS  scene time of a frame, from the first frame; repeat in ascending order\n"
     "  --bench N       time N frames over the timeline against the floor, the mesh and the texture set-up;\n"
     "                  one line per figure: name median min max unit\n";
-
-// The tick count the clock starts from: any value serves, the scene only looks at differences.
-const uint32_t kStartTick = 1000;
 
 int Fail(const std::string& sMessage) {
     std::fprintf(stderr, "vantorel-frames: %s\n%s", sMessage.c_str(), kUsage);
@@ -132,7 +130,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "vantorel-frames: no OpenGL context: %s\n", cContext.Error().c_str());
         return 1;
     }
-    CFixedTickCount cClock(kStartTick);
+    CSteppedSceneClock cClock;
     SetSceneClock(&cClock);
     ResizeViewport(nWidth, nHeight);
     if (!InitRenderState()) {
@@ -141,17 +139,11 @@ int main(int argc, char** argv) {
     }
 
     // The first frame latches the clock at t = 0, as in the real program.
-    UpdateSceneTime();
-    uint32_t nLastMs = 0;
+    cClock.Start();
     for (uint32_t nMs : aTimes) {
-        for (uint32_t nStep = nLastMs + 1; nStep < nMs; ++nStep) {
-            cClock.Set(kStartTick + nStep);
-            UpdateSceneTime();
-        }
-        cClock.Set(kStartTick + nMs);
+        cClock.StepTo(nMs);
         DrawFrame();
         glFinish();
-        nLastMs = nMs;
         const std::string sPath = sOut + "/frame-" + std::to_string(nMs) + ".png";
         std::string sError;
         if (!WritePngRgb(sPath, nWidth, nHeight, cContext.ReadRgbTopDown(), sError)) {

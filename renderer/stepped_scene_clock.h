@@ -1,0 +1,26 @@
+// A scene clock that shows chosen moments exactly: the frame renderer's --time, the hack's -time and
+// the web page's ?t all draw through it, so a still of a moment is the same picture everywhere.
+#pragma once
+#include <cstdint>
+
+#include "renderer/tick_count.h"
+
+class CSteppedSceneClock : public ITickCount {
+public:
+    uint32_t GetTickCount() override { return dwNow; }
+
+    // Latches the scene's start (t = 0) with one clock reading; call once the scene is set up and this
+    // clock is the scene's clock, before the first StepTo.
+    void Start();
+    // Brings the clock to nMs milliseconds after the start; the next DrawFrame draws that moment. Every
+    // millisecond between the last moment and this one is read by the scene as a frame would, so what
+    // carries from frame to frame (the morph amount) is what a renderer drawing flat out would have.
+    // A moment before the last one is taken as the last one: the scene never runs backwards.
+    void StepTo(uint32_t nMs);
+
+private:
+    // Any value serves: the scene only looks at differences.
+    static constexpr uint32_t kStartTick = 1000;
+    uint32_t dwNow = kStartTick;
+    uint32_t nLastMs = 0;
+};
