@@ -22,9 +22,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
             DispatchMessageA(&msg);
             continue;
         }
-        // Minimised: keep polling, draw nothing, and leave Escape for when the window is back.
-        if (!bActive) continue;
-        if (abKeys[VK_ESCAPE]) break;
+        // Minimised: keep polling, draw nothing; an Escape still held counts once the window is back.
+        if (!bActive) {
+            cKeyTable.SkipTurn();
+            continue;
+        }
+        if (cKeyTable.EscapeEndsRun()) break;
         DrawFrame();
         SwapBuffers(hRenderDC);
         if (bFirstFrame) {

@@ -3,16 +3,19 @@
 #include "renderer/win32/render_window.h"
 
 #include "renderer/render_state.h"
+#include "renderer/win32/monitor_covers.h"
 #include "renderer/win32/startup_timing.h"
 
 bool bActive = true;
-bool abKeys[256] = {};
+CKeyTable cKeyTable;
 HINSTANCE hRenderInstance = nullptr;
 HWND hRenderWnd = nullptr;
 HDC hRenderDC = nullptr;
 HGLRC hRenderRC = nullptr;
 
 namespace {
+
+CMonitorCovers cCovers;
 
 const char kRegisteredClass[] = "OpenGL";
 // Class names match without regard to case: this names the class registered above.
@@ -67,6 +70,8 @@ bool OpenRenderWindow(const char* pszTitle, int nWidth, int nHeight, int nBits) 
     // No windowed fallback: a display that cannot show the scene full size ends the renderer.
     if (ChangeDisplaySettingsA(&dm, CDS_FULLSCREEN) != DISP_CHANGE_SUCCESSFUL) return false;
     startup_timing::Mark("renderer", "display-mode");
+    // The other monitors as they are after the switch: it can move them.
+    cCovers.Open(hRenderInstance);
 
     ShowCursor(FALSE);
 
@@ -113,6 +118,11 @@ bool OpenRenderWindow(const char* pszTitle, int nWidth, int nHeight, int nBits) 
 }
 
 void CloseRenderWindow() {
+    // The covers go while every monitor is still where it was during the run: restoring the primary's
+    // mode can move the others, and covers left behind would black out pieces of the desktop coming
+    // back while the monitors they were meant for showed it. Until the window goes, the scene stays on
+    // the primary alone.
+    cCovers.Close();
     ChangeDisplaySettingsA(nullptr, 0);
     ShowCursor(TRUE);
     if (hRenderRC) {
@@ -145,11 +155,15 @@ LRESULT CALLBACK RenderWindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lP
         PostQuitMessage(0);
         return 0;
     case WM_KEYDOWN:
-        if (wParam < 256) abKeys[wParam] = true;
+        cKeyTable.KeyDown(wParam < 256 ? static_cast<unsigned>(wParam) : 256);
         return 0;
     case WM_KEYUP:
-        if (wParam < 256) abKeys[wParam] = false;
+        cKeyTable.KeyUp(wParam < 256 ? static_cast<unsigned>(wParam) : 256);
         return 0;
+    case WM_DISPLAYCHANGE:
+        // Monitors came, went or moved: the covers follow.
+        cCovers.Follow();
+        break;
     case WM_SIZE:
         ResizeViewport(LOWORD(lParam), HIWORD(lParam));
         return 0;

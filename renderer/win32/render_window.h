@@ -2,8 +2,10 @@
 #pragma once
 #include <windows.h>
 
+#include "renderer/key_table.h"
+
 extern bool bActive;
-extern bool abKeys[256];
+extern CKeyTable cKeyTable;
 extern HINSTANCE hRenderInstance;
 extern HWND hRenderWnd;
 extern HDC hRenderDC;
@@ -15,6 +17,7 @@ DEVMODEA RenderDisplayMode(int nWidth, int nHeight, int nBits);
 
 // Everything from the window class to the scene set-up; true when the window shows a ready scene.
 bool OpenRenderWindow(const char* pszTitle, int nWidth, int nHeight, int nBits);
-// Undoes OpenRenderWindow, also after a partial open: the display mode and cursor come back first.
+// Undoes OpenRenderWindow, also after a partial open: the covers of the other monitors go first, then
+// the display mode and cursor come back, then the window goes.
 void CloseRenderWindow();
 LRESULT CALLBACK RenderWindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);

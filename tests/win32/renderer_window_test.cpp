@@ -106,6 +106,17 @@ TEST_F(RendererRun, OtherKeysMouseMovesAndClicksChangeNothingThenEscapeEndsIt) {
     ExpectEndedCleanly(VK_ESCAPE);
 }
 
+// On a slow machine a quick tap's press and release arrive within one frame; the press still counts.
+// Five runs, each ended by a tap sent in one go.
+class RendererEscapeTap : public RendererRun, public testing::WithParamInterface<int> {};
+
+TEST_P(RendererEscapeTap, EndsTheRunThoughReleasedWithItsPress) {
+    vtest::TapKey(VK_ESCAPE);
+    ExpectEndedCleanly(VK_ESCAPE);
+}
+
+INSTANTIATE_TEST_SUITE_P(FiveRuns, RendererEscapeTap, testing::Range(0, 5));
+
 TEST_F(RendererRun, AClosedWindowEndsItWithExitCodeZero) {
     PostMessageA(hWnd, WM_CLOSE, 0, 0);
     ExpectEndedCleanly(0);

@@ -169,12 +169,24 @@ void PressKey(WORD nVirtualKey, DWORD nHoldMs) {
     SendInput(1, &in, sizeof in);
 }
 
+void TapKey(WORD nVirtualKey) {
+    INPUT in[2] = {};
+    for (INPUT& i : in) {
+        i.type = INPUT_KEYBOARD;
+        i.ki.wVk = nVirtualKey;
+        i.ki.wScan = static_cast<WORD>(MapVirtualKeyW(nVirtualKey, MAPVK_VK_TO_VSC));
+    }
+    in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, in, sizeof in[0]);
+}
+
 void MoveMouse(int x, int y) {
     INPUT in = {};
     in.type = INPUT_MOUSE;
-    in.mi.dx = x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
-    in.mi.dy = y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
-    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    const int nLeft = GetSystemMetrics(SM_XVIRTUALSCREEN), nTop = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    in.mi.dx = (x - nLeft) * 65535 / (GetSystemMetrics(SM_CXVIRTUALSCREEN) - 1);
+    in.mi.dy = (y - nTop) * 65535 / (GetSystemMetrics(SM_CYVIRTUALSCREEN) - 1);
+    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
     SendInput(1, &in, sizeof in);
 }
 
@@ -187,6 +199,28 @@ void ClickMouse(int x, int y) {
     SendInput(1, &in[0], sizeof in[0]);
     Sleep(60);
     SendInput(1, &in[1], sizeof in[1]);
+}
+
+std::vector<RECT> MonitorRects(RECT* pPrimary) {
+    struct Search {
+        std::vector<RECT> a;
+        RECT rcPrimary;
+    } search{{}, {}};
+    EnumDisplayMonitors(
+        nullptr, nullptr,
+        [](HMONITOR hMonitor, HDC, LPRECT, LPARAM l) -> BOOL {
+            auto* p = reinterpret_cast<Search*>(l);
+            MONITORINFO mi = {};
+            mi.cbSize = sizeof mi;
+            if (GetMonitorInfoW(hMonitor, &mi)) {
+                p->a.push_back(mi.rcMonitor);
+                if (mi.dwFlags & MONITORINFOF_PRIMARY) p->rcPrimary = mi.rcMonitor;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    if (pPrimary) *pPrimary = search.rcPrimary;
+    return search.a;
 }
 
 HWND FindMessageBox(DWORD nProcessId, const wchar_t* pszCaption) {

@@ -59,9 +59,15 @@ DEVMODEA CurrentDisplayMode();
 
 // Presses and releases a key the way a person does: down, held for nHoldMs, up (SendInput).
 void PressKey(WORD nVirtualKey, DWORD nHoldMs = 150);
-// Moves the mouse to a screen position and clicks the left button there (SendInput).
+// The shortest tap: the press and its release in one SendInput call, so they arrive together.
+void TapKey(WORD nVirtualKey);
+// Moves the mouse to a position of the virtual screen (any monitor) and clicks the left button
+// there (SendInput).
 void MoveMouse(int x, int y);
 void ClickMouse(int x, int y);
+
+// Every monitor's rectangle as the system reports it; rcPrimary receives the primary's.
+std::vector<RECT> MonitorRects(RECT* pPrimary = nullptr);
 
 // A message box of the process with this caption, or null.
 HWND FindMessageBox(DWORD nProcessId, const wchar_t* pszCaption);

@@ -1,0 +1,21 @@
+#include "renderer/key_table.h"
+
+void CKeyTable::KeyDown(unsigned nKey) {
+    if (nKey >= 256) return;
+    abDown[nKey] = true;
+    if (nKey == kEscapeKey) bEscapePressed = true;
+}
+
+void CKeyTable::KeyUp(unsigned nKey) {
+    if (nKey < 256) abDown[nKey] = false;
+}
+
+bool CKeyTable::IsDown(unsigned nKey) const { return nKey < 256 && abDown[nKey]; }
+
+bool CKeyTable::EscapeEndsRun() {
+    const bool bEnds = abDown[kEscapeKey] || bEscapePressed;
+    bEscapePressed = false;
+    return bEnds;
+}
+
+void CKeyTable::SkipTurn() { bEscapePressed = false; }

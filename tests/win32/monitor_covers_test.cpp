@@ -1,0 +1,199 @@
+// A run on a desktop of two monitors (ctest runs this on the two-monitor display of scripts/wine-env):
+// the renderer covers every monitor but the primary with a black window that takes neither the
+// keyboard nor the run, follows a changed layout, and goes with the renderer however it ends.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "support/win32_test_support.h"
+
+namespace {
+
+constexpr char kRendererTitle[] = "Nerlo_VC";
+const DWORD kDeadlineMs = 20000;
+
+bool SameRect(const RECT& a, const RECT& b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+std::string Describe(const RECT& rc) {
+    return "(" + std::to_string(rc.left) + "," + std::to_string(rc.top) + ")-(" + std::to_string(rc.right) + "," +
+           std::to_string(rc.bottom) + ")";
+}
+
+// The visible top-level windows of the process apart from the scene's.
+std::vector<HWND> CoversOf(DWORD nProcessId) {
+    std::vector<HWND> a;
+    for (HWND h : vtest::TopLevelWindowsOf(nProcessId)) {
+        if (IsWindowVisible(h) && h != vtest::FindTopLevel(kRendererTitle)) a.push_back(h);
+    }
+    return a;
+}
+
+// Every cover sits on exactly one of the monitors, and every monitor is covered once.
+bool CoversMatch(const std::vector<HWND>& aCovers, const std::vector<RECT>& aMonitors) {
+    if (aCovers.size() != aMonitors.size()) return false;
+    std::vector<bool> abTaken(aMonitors.size(), false);
+    for (HWND h : aCovers) {
+        RECT rc{};
+        GetWindowRect(h, &rc);
+        bool bFound = false;
+        for (std::size_t i = 0; i < aMonitors.size() && !bFound; ++i) {
+            if (!abTaken[i] && SameRect(rc, aMonitors[i])) abTaken[i] = bFound = true;
+        }
+        if (!bFound) return false;
+    }
+    return true;
+}
+
+bool ProcessRuns(DWORD nProcessId) {
+    HANDLE hProcess = OpenProcess(SYNCHRONIZE, FALSE, nProcessId);
+    if (hProcess == nullptr) return false;
+    const bool bRuns = WaitForSingleObject(hProcess, 0) == WAIT_TIMEOUT;
+    CloseHandle(hProcess);
+    return bRuns;
+}
+
+CURSORINFO CursorInfo() {
+    CURSORINFO ci = {};
+    ci.cbSize = sizeof ci;
+    GetCursorInfo(&ci);
+    return ci;
+}
+
+class TwoMonitorRun : public testing::Test {
+protected:
+    void SetUp() override {
+        if (GetSystemMetrics(SM_CMONITORS) < 2) GTEST_SKIP() << "needs a desktop of two monitors or more";
+        RECT rcPrimary{};
+        for (const RECT& rc : vtest::MonitorRects(&rcPrimary)) {
+            if (!SameRect(rc, rcPrimary)) aOthers.push_back(rc);
+        }
+        ASSERT_FALSE(aOthers.empty());
+        ASSERT_EQ(vtest::FindTopLevel(kRendererTitle), nullptr) << "a renderer of an earlier test still runs";
+    }
+
+    // Starts the program and waits for the scene's window and the covers.
+    void StartAndWaitForCovers(const wchar_t* pszProgram, const wchar_t* pszArguments) {
+        sFolder = vtest::MakeProgramFolder(L"two_monitors", {L"Vantorel.scr", L"Vantorel.dll"});
+        ASSERT_TRUE(cStarted.Start(sFolder + L"\\" + pszProgram, pszArguments, sFolder));
+        ASSERT_TRUE(vtest::WaitUntil(
+            [&] {
+                hRenderer = vtest::FindTopLevel(kRendererTitle);
+                return hRenderer && IsWindowVisible(hRenderer);
+            },
+            kDeadlineMs))
+            << "no visible Nerlo_VC window";
+        nRendererId = vtest::WindowProcessId(hRenderer);
+        ASSERT_TRUE(vtest::WaitUntil([&] { return CoversMatch(CoversOf(nRendererId), aOthers); }, kDeadlineMs))
+            << CoversOf(nRendererId).size() << " covers for " << aOthers.size() << " other monitor(s), the first at "
+            << Describe(aOthers[0]);
+        aCovers = CoversOf(nRendererId);
+    }
+
+    void ExpectAllGone() {
+        EXPECT_TRUE(vtest::WaitUntil([&] { return !ProcessRuns(nRendererId); }, kDeadlineMs)) << "the renderer runs on";
+        EXPECT_EQ(vtest::FindTopLevel(kRendererTitle), nullptr);
+        for (HWND h : aCovers) EXPECT_FALSE(IsWindow(h)) << "a cover was left behind";
+        EXPECT_TRUE(vtest::TopLevelWindowsOf(nRendererId).empty());
+        // The desktop's own cursor is back over the monitor that was covered.
+        vtest::MoveMouse((aOthers[0].left + aOthers[0].right) / 2, (aOthers[0].top + aOthers[0].bottom) / 2);
+        EXPECT_TRUE(vtest::WaitUntil(
+            [] {
+                POINT pt{};
+                GetCursorPos(&pt);
+                return WindowFromPoint(pt) == GetDesktopWindow() && CursorInfo().flags & CURSOR_SHOWING;
+            },
+            kDeadlineMs))
+            << "the uncovered monitor does not show the desktop and its cursor";
+    }
+
+    std::vector<RECT> aOthers;
+    std::wstring sFolder;
+    vtest::CProcess cStarted;
+    HWND hRenderer = nullptr;
+    DWORD nRendererId = 0;
+    std::vector<HWND> aCovers;
+};
+
+struct StartCase {
+    const char* pszName;
+    const wchar_t* pszProgram;
+    const wchar_t* pszArguments;
+};
+
+void PrintTo(const StartCase& c, std::ostream* os) { *os << c.pszName; }
+
+class TwoMonitorShow : public TwoMonitorRun, public testing::WithParamInterface<StartCase> {};
+
+TEST_P(TwoMonitorShow, CoversTheOtherMonitorWithoutTakingTheRunAndGoesWithTheRenderer) {
+    StartAndWaitForCovers(GetParam().pszProgram, GetParam().pszArguments);
+    for (HWND h : aCovers) {
+        const LONG nStyle = GetWindowLongA(h, GWL_STYLE);
+        const LONG nExStyle = GetWindowLongA(h, GWL_EXSTYLE);
+        EXPECT_TRUE(nStyle & WS_POPUP);
+        EXPECT_FALSE(nStyle & (WS_CAPTION | WS_THICKFRAME));
+        EXPECT_EQ(nExStyle & (WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE),
+                  WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE);
+        EXPECT_FALSE(nExStyle & WS_EX_APPWINDOW) << "a taskbar button";
+        EXPECT_EQ(GetWindowTextLengthA(h), 0) << "a cover has a title";
+        char szClass[64] = {};
+        GetClassNameA(h, szClass, sizeof szClass);
+        EXPECT_STRCASENE(szClass, "OpenGL");
+    }
+    EXPECT_EQ(GetForegroundWindow(), hRenderer);
+
+    // Moves over the covered monitor and a click on it: the run goes on, the scene keeps the keyboard,
+    // and no cursor shows there.
+    const RECT& rc = aOthers[0];
+    const int x = (rc.left + rc.right) / 2, y = (rc.top + rc.bottom) / 2;
+    vtest::MoveMouse(rc.left + 10, rc.top + 10);
+    vtest::MoveMouse(x, y);
+    vtest::ClickMouse(x, y);
+    Sleep(500);
+    POINT pt{};
+    GetCursorPos(&pt);
+    EXPECT_TRUE(pt.x == x && pt.y == y) << "the mouse went to " << pt.x << "," << pt.y << ", not " << x << "," << y;
+    EXPECT_NE(std::find(aCovers.begin(), aCovers.end(), WindowFromPoint(pt)), aCovers.end()) << "no cover there";
+    EXPECT_TRUE(ProcessRuns(nRendererId));
+    EXPECT_EQ(GetForegroundWindow(), hRenderer) << "a click on a cover took the foreground";
+    // The thread that owns the covers has the foreground: its cursor is the one shown, and over a
+    // cover there is none.
+    EXPECT_EQ(CursorInfo().hCursor, nullptr) << "a cursor shows over a cover";
+
+    // Monitors came, went or changed: the covers are made anew for the layout then reported.
+    SendMessageA(hRenderer, WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));
+    const std::vector<HWND> aBefore = aCovers;
+    ASSERT_TRUE(vtest::WaitUntil(
+        [&] {
+            for (HWND h : aBefore) {
+                if (IsWindow(h)) return false;
+            }
+            return CoversMatch(CoversOf(nRendererId), aOthers);
+        },
+        kDeadlineMs))
+        << "the covers did not follow the display change";
+    aCovers = CoversOf(nRendererId);
+    EXPECT_EQ(GetForegroundWindow(), hRenderer);
+
+    // The shortest Escape still ends the run, and everything goes with it.
+    vtest::TapKey(VK_ESCAPE);
+    ASSERT_TRUE(cStarted.WaitForExit(kDeadlineMs)) << "Escape did not end the run";
+    ExpectAllGone();
+}
+
+INSTANTIATE_TEST_SUITE_P(Starts, TwoMonitorShow,
+                         testing::Values(StartCase{"FrontEndSlashS", L"Vantorel.scr", L"/s"},
+                                         StartCase{"RendererAlone", L"Vantorel.dll", L""}),
+                         [](const testing::TestParamInfo<StartCase>& info) { return std::string(info.param.pszName); });
+
+TEST_F(TwoMonitorRun, ARendererKilledFromOutsideLeavesNoCover) {
+    StartAndWaitForCovers(L"Vantorel.dll", L"");
+    cStarted.Kill();
+    ASSERT_FALSE(cStarted.IsRunning());
+    ExpectAllGone();
+}
+
+}  // namespace
