@@ -1,16 +1,16 @@
 #include "renderer/key_table.h"
 
-void CKeyTable::KeyDown(unsigned nKey) {
+void CKeyTable::KeyDown(std::size_t nKey) {
     if (nKey >= 256) return;
     abDown[nKey] = true;
     if (nKey == kEscapeKey) bEscapePressed = true;
 }
 
-void CKeyTable::KeyUp(unsigned nKey) {
+void CKeyTable::KeyUp(std::size_t nKey) {
     if (nKey < 256) abDown[nKey] = false;
 }
 
-bool CKeyTable::IsDown(unsigned nKey) const { return nKey < 256 && abDown[nKey]; }
+bool CKeyTable::IsDown(std::size_t nKey) const { return nKey < 256 && abDown[nKey]; }
 
 bool CKeyTable::EscapeEndsRun() {
     const bool bEnds = abDown[kEscapeKey] || bEscapePressed;

@@ -2,15 +2,16 @@
 // drawing turn finds it down, and also when it was pressed since the last turn and already let go:
 // a slow frame can outlast a short tap, and the turn only comes after both messages were handled.
 #pragma once
+#include <cstddef>
 
-inline constexpr unsigned kEscapeKey = 27;
+inline constexpr std::size_t kEscapeKey = 27;
 
 class CKeyTable {
 public:
     // Key codes outside 0 to 255 are ignored.
-    void KeyDown(unsigned nKey);
-    void KeyUp(unsigned nKey);
-    bool IsDown(unsigned nKey) const;
+    void KeyDown(std::size_t nKey);
+    void KeyUp(std::size_t nKey);
+    bool IsDown(std::size_t nKey) const;
 
     // A drawing turn's look at Escape: true when it is down, or was pressed since the last turn.
     bool EscapeEndsRun();

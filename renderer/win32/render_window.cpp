@@ -120,8 +120,8 @@ bool OpenRenderWindow(const char* pszTitle, int nWidth, int nHeight, int nBits) 
 void CloseRenderWindow() {
     // The covers go while every monitor is still where it was during the run: restoring the primary's
     // mode can move the others, and covers left behind would black out pieces of the desktop coming
-    // back while the monitors they were meant for showed it. Until the window goes, the scene stays on
-    // the primary alone.
+    // back while the monitors they were meant for showed it (and the display change the restore sends
+    // finds nothing to follow). Until the window goes, the scene stays on the primary alone.
     cCovers.Close();
     ChangeDisplaySettingsA(nullptr, 0);
     ShowCursor(TRUE);
@@ -155,10 +155,10 @@ LRESULT CALLBACK RenderWindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lP
         PostQuitMessage(0);
         return 0;
     case WM_KEYDOWN:
-        cKeyTable.KeyDown(wParam < 256 ? static_cast<unsigned>(wParam) : 256);
+        cKeyTable.KeyDown(wParam);
         return 0;
     case WM_KEYUP:
-        cKeyTable.KeyUp(wParam < 256 ? static_cast<unsigned>(wParam) : 256);
+        cKeyTable.KeyUp(wParam);
         return 0;
     case WM_DISPLAYCHANGE:
         // Monitors came, went or moved: the covers follow.

@@ -33,7 +33,13 @@ TEST(KeyTable, EscapeEndsTheRunOnTheNextTurnHoweverSoonItIsReleased) {
         SCOPED_TRACE(c.pszWhat);
         CKeyTable cKeys;
         for (std::size_t i = 0; i < c.aBatches.size(); ++i) {
-            for (int n : c.aBatches[i]) n > 0 ? cKeys.KeyDown(n) : cKeys.KeyUp(-n);
+            for (int n : c.aBatches[i]) {
+                if (n > 0) {
+                    cKeys.KeyDown(static_cast<std::size_t>(n));
+                } else {
+                    cKeys.KeyUp(static_cast<std::size_t>(-n));
+                }
+            }
             if (i == 0 && c.bMinimisedFirst) {
                 cKeys.SkipTurn();
                 EXPECT_FALSE(c.aEnds[i]);
