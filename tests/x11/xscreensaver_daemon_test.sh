@@ -2,10 +2,13 @@
 # The real xscreensaver daemon runs the hack: on a private Xvfb with GLX, as an ordinary user (the
 # daemon will not run hacks as root), with `programs: GL: vantorel -root` as that user's only saver.
 # On `xscreensaver-command -activate` the hack starts and its picture fills the screen and moves; on
-# `-deactivate` the hack is gone within 2 s.
-#   xscreensaver_daemon_test.sh HACK [SCREENSHOT.png]
+# `-deactivate` the hack is gone within 2 s. With `--monitors 2` the screen is 2048 x 768 in two RandR
+# monitors: the daemon runs one hack per monitor, and each half fills and moves.
+#   xscreensaver_daemon_test.sh [--monitors 2] HACK [SCREENSHOT.png]
 # SCREENSHOT.png, when given, keeps a picture of the screen while the saver runs.
 set -u
+monitors=1
+[ "${1:-}" = "--monitors" ] && { monitors=$2; shift 2; }
 hack=$1 keep=${2:-}
 user=vantorel-xss
 fail() { echo "FAIL: $*"; [ -f "${work:-}/daemon.log" ] && { echo "--- daemon log"; tail -30 "$work/daemon.log"; }; exit 1; }
@@ -45,12 +48,17 @@ cp "$hack" "$work/bin/vantorel"
 chmod 755 "$work/bin/vantorel"
 
 exec 3> "$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 +extension GLX -nolisten tcp -noreset -br 2>"$work/xvfb.log" &
+Xvfb -displayfd 3 -screen 0 "$((1024 * monitors))x768x24" +extension GLX +extension RANDR -nolisten tcp -noreset -br \
+    2>"$work/xvfb.log" &
 xvfb=$!
 exec 3>&-
 for _ in $(seq 1 200); do [ -s "$work/display" ] && break; sleep 0.05; done
 [ -s "$work/display" ] || fail "Xvfb did not start"
 display=:$(head -1 "$work/display")
+if [ "$monitors" = 2 ]; then
+    DISPLAY=$display xrandr --setmonitor LEFT 1024/270x768/203+0+0 screen >/dev/null &&
+        DISPLAY=$display xrandr --setmonitor RIGHT 1024/270x768/203+1024+0 none >/dev/null || fail "xrandr could not set two monitors"
+fi
 
 # Never lock or ask for a password, never blank by itself, no fading (the screenshots want the hack).
 cat > "$home/.xscreensaver" <<CONFIG
@@ -79,43 +87,61 @@ done
 [ -n "$command_ok" ] || fail "the daemon did not answer xscreensaver-command"
 pgrep -s "$daemon" -x xscreensaver >/dev/null || fail "the daemon is not in its own session"
 
-# The hack's process, not counting one that has ended and waits to be reaped.
+# The hacks' processes, not counting one that has ended and waits to be reaped; fails when none runs.
 hack_pid() {
-    local p
+    local p found=1
     for p in $(pgrep -u "$user" -x vantorel); do
-        [ "$(awk '{print $3}' "/proc/$p/stat" 2>/dev/null)" = Z ] || { echo "$p"; return 0; }
+        [ "$(awk '{print $3}' "/proc/$p/stat" 2>/dev/null)" = Z ] || { echo "$p"; found=0; }
     done
-    return 1
+    return $found
 }
 
 as_user "${env_user[@]}" xscreensaver-command -activate >/dev/null || fail "-activate was refused"
 pid=
-for _ in $(seq 1 100); do pid=$(hack_pid) && break; sleep 0.1; done
+for _ in $(seq 1 100); do pid=$(hack_pid) && [ "$(echo "$pid" | wc -l)" -ge "$monitors" ] && break; sleep 0.1; done
 [ -n "$pid" ] || fail "the daemon did not start the hack"
+[ "$(echo "$pid" | wc -l)" -eq "$monitors" ] || fail "$(echo "$pid" | wc -l) hacks for $monitors monitor(s): $(echo $pid)"
 grep -q "forked \"$work/bin/vantorel --\?root\"" "$work/daemon.log" || fail "the daemon log does not show the hack"
 
 # Numbers from ImageMagick may come as 1.2e-05, which bc does not read.
 less() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a + 0 < b + 0) }'; }
 non_black() { convert "$1" -colorspace Gray -threshold 0 -format '%[fx:mean]' info:; }
 white() { convert "$1" -fill black +opaque white -colorspace Gray -format '%[fx:mean]' info:; }
+# Each monitor's 1024 x 768 piece of a screenshot: NAME.png becomes NAME-0.png, NAME-1.png, ...
+halves() { convert "$1" -crop 1024x768 +repage "${1%.png}-%d.png"; }
+# The least non-black share over the monitors.
+least_non_black() {
+    halves "$1"
+    local i least=1 v
+    for i in $(seq 0 $((monitors - 1))); do
+        v=$(non_black "${1%.png}-$i.png")
+        less "$v" "$least" && least=$v
+    done
+    echo "$least"
+}
 # Wait for the picture to cover the (black) screen; then, once the falling tube is in view (the
 # backdrop alone stands still), look twice.
 activated=$(date +%s)
 covered=
 for _ in $(seq 1 60); do
     DISPLAY=$display import -window root "$work/a.png" 2>/dev/null
-    less 0.99 "$(non_black "$work/a.png")" && { covered=1; break; }
+    less 0.99 "$(least_non_black "$work/a.png")" && { covered=1; break; }
     sleep 0.2
 done
-[ -n "$covered" ] || fail "the picture does not fill the screen (non-black share $(non_black "$work/a.png"))"
+[ -n "$covered" ] || fail "the picture does not fill every monitor (least non-black share $(least_non_black "$work/a.png"))"
 while [ $(( $(date +%s) - activated )) -lt 6 ]; do sleep 0.2; done
 DISPLAY=$display import -window root "$work/a.png" 2>/dev/null
 sleep 0.5
 DISPLAY=$display import -window root "$work/b.png" 2>/dev/null
-less 0.99 "$(non_black "$work/b.png")" || fail "the second shot does not fill the screen"
+less 0.99 "$(least_non_black "$work/b.png")" || fail "the second shot does not fill every monitor"
 less "$(white "$work/b.png")" 0.01 || fail "the screen is white"
-moved=$(compare -metric RMSE "$work/a.png" "$work/b.png" null: 2>&1 | sed -n 's/.*(\([0-9.e-]*\)).*/\1/p')
-less 0.005 "${moved:-0}" || fail "the picture does not move (RMSE ${moved:-?} between two shots 0.5 s apart)"
+halves "$work/a.png"
+moved=
+for i in $(seq 0 $((monitors - 1))); do
+    m=$(compare -metric RMSE "$work/a-$i.png" "$work/b-$i.png" null: 2>&1 | sed -n 's/.*(\([0-9.e-]*\)).*/\1/p')
+    less 0.005 "${m:-0}" || fail "the picture on monitor $i does not move (RMSE ${m:-?} between two shots 0.5 s apart)"
+    moved="$moved${moved:+, }$m"
+done
 hack_pid >/dev/null || fail "the hack ended while the saver was active"
 [ -n "$keep" ] && cp "$work/b.png" "$keep"
 
@@ -129,5 +155,5 @@ while :; do
     sleep 0.02
 done
 [ -n "$gone_ms" ] || fail "the hack still runs 2 s after -deactivate"
-echo "xscreensaver started the hack (pid $pid), the picture filled the screen and moved (RMSE $moved over 0.5 s);" \
-     "the hack was gone ${gone_ms} ms after -deactivate"
+echo "xscreensaver started $monitors hack(s) (pid $(echo $pid)), the picture filled each monitor and moved" \
+     "(RMSE $moved over 0.5 s); every hack was gone ${gone_ms} ms after -deactivate"
