@@ -20,7 +20,6 @@ public:
     void Follow();
     // Destroys the covers and unregisters their class.
     void Close();
-    std::size_t Count() const { return aWindows.size(); }
 
 private:
     struct SDestroyWindow {
