@@ -3,7 +3,7 @@
 #include "renderer/win32/render_window.h"
 
 #include "renderer/render_state.h"
-#include "renderer/win32/startup_timing.h"
+#include "common/win32/startup_timing.h"
 
 bool bActive = true;
 bool abKeys[256] = {};
