@@ -62,8 +62,13 @@ check "SHA256SUMS names both files and both match" \
     '[ "$(awk "{print \$2}" "$sums" | sort | tr "\n" " ")" = "$(basename "$tarball") $(basename "$deb") " ] &&
      (cd "$(dirname "$sums")" && sha256sum --check --quiet "$(basename "$sums")")'
 
+xml=$work/deb/usr/share/xscreensaver/config/vantorel.xml
+# xscreensaver-settings shows the description; the stock hacks' all end in their authorship line.
+check "vantorel.xml's description ends with the authorship and year line" \
+    'sed -n "/<_description>/,/<\/_description>/p" "$xml" | grep -v "^ *<" | sed "/^\s*$/d" | tail -1 | grep -Eq "^Written by .+; 2026\.$"'
+
 hack=$work/deb/usr/libexec/xscreensaver/vantorel
-check "the hack is stripped" 'file "$hack" | grep -q ", stripped"'
+check "the hack is stripped" '! readelf -S "$hack" | grep -q "\.symtab"'
 check "no folder of this build in the hack" \
     '! grep -aqF -e "$source_dir" -e "$binary_dir" "$hack"'
 check "the hack is the one built, stripped" \
