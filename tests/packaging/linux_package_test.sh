@@ -48,6 +48,12 @@ lintian_out=$(grep -v "running with root privileges" "$work/lintian")
 check "lintian: no error, no warning (status $lintian_status):
 $lintian_out" '[ "$lintian_status" -eq 0 ] && ! grep -Eq "^[EW]:" <<<"$lintian_out"'
 
+# One time for every entry (SOURCE_DATE_EPOCH, the commit's time), never the time of the build.
+times=$( (dpkg-deb --fsys-tarfile "$deb" | tar -tv --full-time; tar -tzv --full-time -f "$tarball") |
+         awk '{print $4, $5}' | sort -u)
+check "every entry of the package and the tarball has the same time, got: $(echo $times)" \
+    '[ "$(wc -l <<<"$times")" -eq 1 ]'
+
 mkdir -p "$work/deb" "$work/tar"
 dpkg-deb --extract "$deb" "$work/deb"
 tar -xzf "$tarball" -C "$work/tar"
