@@ -94,14 +94,14 @@ for kind in settings-file no-list; do
         before_list=$(listed "$home/.xscreensaver")
     fi
     chmod 600 "$home/.xscreensaver"
-    cp -p "$home/.xscreensaver" "$work/original"
+    cp -p "$home/.xscreensaver" "$work/before"
     run "$home"
     check "$kind: exit 0 ($status: $(cat "$work/out"))" '[ $status -eq 0 ]'
     check "$kind: the list gains exactly Vantorel, at its end" \
         '[ "$(listed "$home/.xscreensaver")" = "$before_list"$'"'\n'"'"GL: vantorel --root" ]'
     check "$kind: every other setting unchanged" \
-        '[ "$(decode "$home/.xscreensaver" | grep =)" = "$(decode "$work/original" | grep =)" ]'
-    check "$kind: the old file is the backup" 'cmp -s "$home/.xscreensaver.before-vantorel" "$work/original"'
+        '[ "$(decode "$home/.xscreensaver" | grep =)" = "$(decode "$work/before" | grep =)" ]'
+    check "$kind: the old file is the backup" 'cmp -s "$home/.xscreensaver.before-vantorel" "$work/before"'
     check "$kind: the file keeps its mode" '[ "$(stat -c %a "$home/.xscreensaver")" = 600 ]'
     cp "$home/.xscreensaver" "$work/first"
     run "$home"
@@ -114,10 +114,10 @@ for entry in 'GL: vantorel --root' '-  GL: vantorel -root' '/usr/libexec/xscreen
              '"Vantorel" vantorel --root'; do
     new_home
     printf 'programs: maze --root \\n\\\n  %s \\n\\\n\n' "$entry" >"$home/.xscreensaver"
-    cp "$home/.xscreensaver" "$work/original"
+    cp "$home/.xscreensaver" "$work/before"
     run "$home"
     check "listed as '$entry': exit 0, says so, file unchanged, no backup" \
-        '[ $status -eq 0 ] && grep -q "already" "$work/out" && cmp -s "$home/.xscreensaver" "$work/original" &&
+        '[ $status -eq 0 ] && grep -q "already" "$work/out" && cmp -s "$home/.xscreensaver" "$work/before" &&
          [ ! -e "$home/.xscreensaver.before-vantorel" ]'
 done
 
@@ -132,12 +132,12 @@ for case in "${broken_cases[@]}"; do
     name=${case%%|*}
     new_home
     printf "${case#*|}" >"$home/.xscreensaver"
-    cp "$home/.xscreensaver" "$work/original"
+    cp "$home/.xscreensaver" "$work/before"
     run "$home"
     check "$name: refused with exit 1 and a reason ($status: $(cat "$work/out"))" \
         '[ $status -eq 1 ] && grep -q "nothing changed" "$work/out"'
     check "$name: file unchanged, nothing else written" \
-        'cmp -s "$home/.xscreensaver" "$work/original" && [ "$(ls -A "$home")" = .xscreensaver ]'
+        'cmp -s "$home/.xscreensaver" "$work/before" && [ "$(ls -A "$home")" = .xscreensaver ]'
 done
 
 [ $fail -eq 0 ] && echo "vantorel-add-to-xscreensaver: every kind of ~/.xscreensaver handled"
