@@ -18,8 +18,9 @@ packages=(
   clang libclang-rt-14-dev llvm valgrind
   # remaking the MP3 that the Win32 music test plays (tests/win32/music_make_tone_mp3.sh)
   lame
-  # the release: the installer (makensis), and reading the zip back in its test; chattr makes a
-  # read-only program folder for the settings test even as root
+  # the release: the installer (makensis), the zip (zip, listed with the web page's tools below),
+  # reading the zip back in its test; chattr makes a read-only program folder for the settings test
+  # even as root
   nsis unzip e2fsprogs
   # the native hack for xscreensaver (X11, GLX) and the real daemon that its test runs
   libx11-dev libglx-dev libgl-dev xscreensaver xscreensaver-gl procps passwd util-linux

@@ -12,6 +12,8 @@ status=0
 
 cmake --preset linux
 cmake --build --preset linux -j "$jobs"
+# The Debian package and the tarball, which the packaging tests read (and install, as root).
+cmake --build --preset linux --target package
 ctest --preset linux -j "$jobs" || status=1
 
 # The whole native suite again under AddressSanitizer and UBSan (clang); the same build holds the
