@@ -1,6 +1,7 @@
 // vantorel: the scene as an xscreensaver hack. Draws on xscreensaver's window (-root), on any window
 // (-window-id) or in a window of its own (-window), at the window's own size, until a signal, a key in
 // its own window, or the window's end. Silent: the music belongs to the Windows front-end.
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -88,9 +89,10 @@ int main(int argc, char** argv) {
     std::string sFps;
 
     CHackRun cRun(cWindow.IsOwnWindow(), cWindow.Width(), cWindow.Height());
-    // A still needs no frame rate: it is drawn again once a second (and at once after a resize), which
-    // keeps a window that was covered right without spending a core on the same picture.
-    CFramePacer cPacer(cOptions.bPinned ? 1000000L : cOptions.nDelayUs);
+    // A still needs no frame rate: it is drawn again once a second, or at the delay if that is longer
+    // (and at once after a resize), which keeps a window that was covered right without spending a
+    // core on the same picture.
+    CFramePacer cPacer(cOptions.bPinned ? std::max(1000000L, cOptions.nDelayUs) : cOptions.nDelayUs);
     CFrameRateMeter cMeter;
     for (;;) {
         cWindow.Wait(cPacer.WaitBeforeNext(MonotonicMicroseconds()), &ssWaiting);
