@@ -625,6 +625,17 @@ void glTexGeni(GLenum eCoord, GLenum ePname, GLint nParam) {
 
 void glGenTextures(GLsizei n, GLuint* pnNames) { emscripten_glGenTextures(n, pnNames); }
 
+void glDeleteTextures(GLsizei n, const GLuint* pnNames) {
+    for (GLsizei k = 0; k < n; ++k) {
+        const GLuint nName = pnNames[k];
+        if (nName < cLayer.abHasImage.size()) cLayer.abHasImage[nName] = false;
+        // As in GL, a deleted texture is unbound from every unit.
+        for (TextureUnit& u : cLayer.cNow.aUnits)
+            if (u.nBound == nName) u.nBound = 0;
+    }
+    emscripten_glDeleteTextures(n, pnNames);
+}
+
 void glBindTexture(GLenum eTarget, GLuint nName) {
     if (eTarget != GL_TEXTURE_2D) return;
     cLayer.cNow.aUnits[cLayer.cNow.nActiveUnit].nBound = nName;

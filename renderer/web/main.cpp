@@ -3,6 +3,7 @@
 // monotonic time. With --time SECONDS (the page's ?t) it draws that one moment instead, exactly as
 // vantorel-frames does, and draws it again whenever the canvas changes size.
 #include <emscripten.h>
+#include <emscripten/eventloop.h>
 #include <emscripten/html5.h>
 #include <sys/stat.h>
 
@@ -17,6 +18,7 @@
 #include "renderer/render_state.h"
 #include "renderer/scene.h"
 #include "renderer/stepped_scene_clock.h"
+#include "renderer/textures.h"
 #include "renderer/web/gl_layer.h"
 
 namespace {
@@ -40,6 +42,10 @@ int nCanvasHeight = 0;
 // Tells the page what it shows: no WebGL 2, or one more frame drawn (its size and scene time).
 void ReportNoWebGl() {
     EM_ASM({ if (Module.onNoWebGl) Module.onNoWebGl(); });
+}
+
+void ReportBackdrop() {
+    EM_ASM({ if (Module.onBackdrop) Module.onBackdrop(); });
 }
 
 void ReportFrame(double dSceneSeconds) {
@@ -87,6 +93,59 @@ bool WritePictures() {
     return true;
 }
 
+// The scene's first seconds show the backdrop alone (the tube drops in from above the picture), so
+// the page shows it at once, before the set-up of the scene's 512 textures, instead of a blank canvas.
+void DrawBackdrop() {
+    const BuiltinPicture cNebula = GetBuiltinPicture(3);
+    GLuint nTexture = 0;
+    if (!LoadRgbTextureBytes(cNebula.pBytes, cNebula.nSize, nTexture, GL_REPEAT, GL_REPEAT)) return;
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, nTexture);
+    glBegin(GL_QUADS);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex3i(-1, -1, 0);
+    glTexCoord2f(1.0f, 0.0f);
+    glVertex3i(1, -1, 0);
+    glTexCoord2f(1.0f, 1.0f);
+    glVertex3i(1, 1, 0);
+    glTexCoord2f(0.0f, 1.0f);
+    glVertex3i(-1, 1, 0);
+    glEnd();
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glDeleteTextures(1, &nTexture);
+    ReportBackdrop();
+}
+
+void SetUpScene(void*) {
+    SetSceneClock(bStill ? static_cast<ITickCount*>(&cStillClock) : &cPageClock);
+    FollowCanvasSize();
+    InitRenderState();
+    if (bStill) {
+        cStillClock.Start();
+        cStillClock.StepTo(nStillMs);
+        DrawFrame();
+        ReportFrame(nStillMs / 1000.0);
+    }
+    emscripten_request_animation_frame_loop(OnAnimationFrame, nullptr);
+}
+
+// Called before the browser paints the backdrop: the set-up waits for the task after that paint.
+EM_BOOL AfterBackdrop(double, void*) {
+    emscripten_set_timeout(SetUpScene, 0, nullptr);
+    return EM_FALSE;
+}
+
 // --time SECONDS: a moment from 0 to the tick count's end, in whole milliseconds.
 bool ParseStill(int argc, char** argv) {
     for (int i = 1; i + 1 < argc; ++i) {
@@ -124,15 +183,8 @@ int main(int argc, char** argv) {
     }
     if (!WritePictures()) return 1;
 
-    SetSceneClock(bStill ? static_cast<ITickCount*>(&cStillClock) : &cPageClock);
     FollowCanvasSize();
-    InitRenderState();
-    if (bStill) {
-        cStillClock.Start();
-        cStillClock.StepTo(nStillMs);
-        DrawFrame();
-        ReportFrame(nStillMs / 1000.0);
-    }
-    emscripten_request_animation_frame_loop(OnAnimationFrame, nullptr);
+    DrawBackdrop();
+    emscripten_request_animation_frame(AfterBackdrop, nullptr);
     return 0;
 }

@@ -1,10 +1,11 @@
 // The page around the scene: its options from the address (?t=SECONDS for a still), full screen on a
 // click or F (Escape leaves), the pointer hidden after two seconds at rest, the screen kept awake while
-// full screen, and the message for a browser without WebGL 2. window.vantorel tells what was drawn.
+// full screen, and the message for a browser without WebGL 2. window.vantorel tells what was drawn:
+// when the backdrop shown during the set-up came, and the scene's frames (count, size, scene time).
 'use strict';
 (function () {
   const canvas = document.getElementById('scene');
-  const status = { frames: 0, width: 0, height: 0, sceneSeconds: 0, firstFrameMs: null, noWebGl: false };
+  const status = { frames: 0, width: 0, height: 0, sceneSeconds: 0, backdropMs: null, firstFrameMs: null, noWebGl: false };
   window.vantorel = status;
 
   function showMessage() {
@@ -20,6 +21,7 @@
     canvas: canvas,
     arguments: args,
     onNoWebGl: showMessage,
+    onBackdrop: function () { status.backdropMs = performance.now(); },
     onFrame: function (width, height, sceneSeconds) {
       status.frames += 1;
       status.width = width;
