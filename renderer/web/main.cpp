@@ -39,7 +39,8 @@ uint32_t nStillMs = 0;
 int nCanvasWidth = 0;
 int nCanvasHeight = 0;
 
-// Tells the page what it shows: no WebGL 2, or one more frame drawn (its size and scene time).
+// Tells the page what it shows: no WebGL 2, the backdrop while the scene sets up, or one more frame
+// of the scene drawn (its size and scene time).
 void ReportNoWebGl() {
     EM_ASM({ if (Module.onNoWebGl) Module.onNoWebGl(); });
 }

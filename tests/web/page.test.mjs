@@ -9,7 +9,7 @@
 //   VANTOREL_GOLDEN    tests/golden             VANTOREL_CHROMIUM  Debian's chromium-headless-shell
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
-import { mkdtempSync, readFileSync, rmSync } from 'node:fs';
+import { existsSync, mkdtempSync, readFileSync, rmSync } from 'node:fs';
 import http from 'node:http';
 import { tmpdir } from 'node:os';
 import { extname, join, normalize, sep } from 'node:path';
@@ -27,6 +27,8 @@ const zip = required('VANTOREL_ZIP');
 const framesTool = required('VANTOREL_FRAMES');
 const golden = required('VANTOREL_GOLDEN');
 const chromiumPath = required('VANTOREL_CHROMIUM');
+assert.ok(existsSync(framesTool),
+  `no ${framesTool}: build it with cmake --preset linux && cmake --build --preset linux --target vantorel-frames`);
 
 // Generous: SwiftShader on a shared two-core machine sets up 512 textures per page load.
 const kDeadline = 120000;
@@ -138,8 +140,7 @@ before(async () => {
   execFileSync(framesTool, ['--size', '1024x768', '--out', scratch, ...times.flatMap((t) => ['--time', t])]);
   native = {};
   for (const t of times) native[t] = decodePng(readFileSync(join(scratch, `frame-${t}000.png`)));
-  const wide = join(scratch, 'wide');
-  execFileSync('mkdir', ['-p', wide]);
+  const wide = mkdtempSync(join(scratch, 'wide-'));
   execFileSync(framesTool, ['--size', '640x200', '--out', wide, '--time', '25']);
   native.wide = decodePng(readFileSync(join(wide, 'frame-25000.png')));
 
