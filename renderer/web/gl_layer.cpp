@@ -10,7 +10,6 @@
 #include <webgl/webgl2.h>
 
 #include <cmath>
-#include <cstdint>
 #include <cstring>
 #include <map>
 #include <vector>
@@ -124,8 +123,10 @@ struct Layer {
     GLuint nCompiling = 0;
     bool bExecuteWhileCompiling = false;
 
-    // Which texture names hold a picture: a unit bound to one without is drawn as if disabled.
+    // Which texture names hold a picture (a unit bound to one without is drawn as if disabled), and
+    // which hold it in B G R order, as uploaded: the shader puts the components back in order.
     std::vector<bool> abHasImage;
+    std::vector<bool> abBgr;
 
     // WebGL objects.
     GLuint nProgram = 0;
@@ -134,6 +135,7 @@ struct Layer {
     GLint nModelViewAt = -1, nProjectionAt = -1, nNormalMatrixAt = -1;
     GLint anGenAt[kUnits] = {-1, -1};
     GLint anUseAt[kUnits] = {-1, -1};
+    GLint anBgrAt[kUnits] = {-1, -1};
     GLint anSamplerAt[kUnits] = {-1, -1};
 };
 
@@ -148,6 +150,7 @@ std::vector<Matrix>& CurrentStack() {
 }
 
 bool HasImage(GLuint nName) { return nName < cLayer.abHasImage.size() && cLayer.abHasImage[nName]; }
+bool IsBgr(GLuint nName) { return nName < cLayer.abBgr.size() && cLayer.abBgr[nName]; }
 
 // The bindings the attribute stack may have changed behind WebGL's back, put back before any use.
 void ApplyTextureBindings() {
@@ -200,6 +203,7 @@ void Draw(const std::vector<float>& afTriangles) {
     for (int n = 0; n < kUnits; ++n) {
         const TextureUnit& u = cLayer.cNow.aUnits[n];
         emscripten_glUniform1i(cLayer.anUseAt[n], u.bEnabled && HasImage(u.nBound) ? 1 : 0);
+        emscripten_glUniform1i(cLayer.anBgrAt[n], IsBgr(u.nBound) ? 1 : 0);
         emscripten_glUniform2i(cLayer.anGenAt[n], u.bGenS && u.eGenModeS == kSphereMap ? 1 : 0,
                                u.bGenT && u.eGenModeT == kSphereMap ? 1 : 0);
     }
@@ -296,28 +300,6 @@ void SetCapability(GLenum eCap, bool bOn) {
     }
 }
 
-// A picture as tightly packed RGB rows, whatever the caller's alignment and component order.
-bool PackRgb(GLsizei nWidth, GLsizei nHeight, GLenum eFormat, const uint8_t* pIn, std::vector<uint8_t>& aOut) {
-    const size_t nRow = static_cast<size_t>(nWidth) * 3;
-    const size_t nAlign = static_cast<size_t>(cLayer.nUnpackAlignment);
-    const size_t nStride = (nRow + nAlign - 1) / nAlign * nAlign;
-    aOut.resize(nRow * static_cast<size_t>(nHeight));
-    for (GLsizei y = 0; y < nHeight; ++y) {
-        const uint8_t* pFrom = pIn + nStride * static_cast<size_t>(y);
-        uint8_t* pTo = aOut.data() + nRow * static_cast<size_t>(y);
-        if (eFormat == GL_RGB) {
-            std::memcpy(pTo, pFrom, nRow);
-        } else {
-            for (GLsizei x = 0; x < nWidth; ++x) {
-                pTo[3 * x] = pFrom[3 * x + 2];
-                pTo[3 * x + 1] = pFrom[3 * x + 1];
-                pTo[3 * x + 2] = pFrom[3 * x];
-            }
-        }
-    }
-    return true;
-}
-
 const char kVertexShader[] = R"(#version 300 es
 layout(location = 0) in vec3 aPosition;
 layout(location = 1) in vec4 aColour;
@@ -362,16 +344,23 @@ uniform sampler2D uTexture0;
 uniform sampler2D uTexture1;
 uniform int uUse0;
 uniform int uUse1;
+uniform int uBgr0;
+uniform int uBgr1;
 in vec4 vColour;
 in vec2 vTex0;
 in vec2 vTex1;
 out vec4 oColour;
 
+vec4 Texel(sampler2D sTexture, vec2 vAt, int nBgr) {
+    vec4 t = texture(sTexture, vAt);
+    return nBgr != 0 ? t.bgra : t;
+}
+
 // GL_MODULATE on each enabled unit in turn.
 void main() {
     vec4 c = clamp(vColour, 0.0, 1.0);
-    if (uUse0 != 0) c *= texture(uTexture0, vTex0);
-    if (uUse1 != 0) c *= texture(uTexture1, vTex1);
+    if (uUse0 != 0) c *= Texel(uTexture0, vTex0, uBgr0);
+    if (uUse1 != 0) c *= Texel(uTexture1, vTex1, uBgr1);
     oColour = c;
 }
 )";
@@ -412,6 +401,8 @@ bool StartGlLayer() {
     cLayer.anGenAt[1] = emscripten_glGetUniformLocation(nProgram, "uGen1");
     cLayer.anUseAt[0] = emscripten_glGetUniformLocation(nProgram, "uUse0");
     cLayer.anUseAt[1] = emscripten_glGetUniformLocation(nProgram, "uUse1");
+    cLayer.anBgrAt[0] = emscripten_glGetUniformLocation(nProgram, "uBgr0");
+    cLayer.anBgrAt[1] = emscripten_glGetUniformLocation(nProgram, "uBgr1");
     emscripten_glUseProgram(nProgram);
     emscripten_glUniform1i(emscripten_glGetUniformLocation(nProgram, "uTexture0"), 0);
     emscripten_glUniform1i(emscripten_glGetUniformLocation(nProgram, "uTexture1"), 1);
@@ -429,8 +420,6 @@ bool StartGlLayer() {
                                          reinterpret_cast<const void*>(nOffset * sizeof(float)));
         nOffset += anSizes[n];
     }
-    // Pictures go up as packed rows; the caller's alignment is honoured while packing them.
-    emscripten_glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     GLint anViewport[4] = {0, 0, 0, 0};
     emscripten_glGetIntegerv(GL_VIEWPORT, anViewport);
     std::memcpy(cLayer.cNow.anViewport, anViewport, sizeof anViewport);
@@ -628,7 +617,7 @@ void glGenTextures(GLsizei n, GLuint* pnNames) { emscripten_glGenTextures(n, pnN
 void glDeleteTextures(GLsizei n, const GLuint* pnNames) {
     for (GLsizei k = 0; k < n; ++k) {
         const GLuint nName = pnNames[k];
-        if (nName < cLayer.abHasImage.size()) cLayer.abHasImage[nName] = false;
+        if (nName < cLayer.abHasImage.size()) cLayer.abHasImage[nName] = cLayer.abBgr[nName] = false;
         // As in GL, a deleted texture is unbound from every unit.
         for (TextureUnit& u : cLayer.cNow.aUnits)
             if (u.nBound == nName) u.nBound = 0;
@@ -652,8 +641,9 @@ void glTexParameterf(GLenum eTarget, GLenum ePname, GLfloat fParam) {
 }
 
 void glPixelStorei(GLenum ePname, GLint nParam) {
-    if (ePname == GL_UNPACK_ALIGNMENT && (nParam == 1 || nParam == 2 || nParam == 4 || nParam == 8))
-        cLayer.nUnpackAlignment = nParam;
+    if (ePname != GL_UNPACK_ALIGNMENT || (nParam != 1 && nParam != 2 && nParam != 4 && nParam != 8)) return;
+    cLayer.nUnpackAlignment = nParam;
+    emscripten_glPixelStorei(GL_UNPACK_ALIGNMENT, nParam);
 }
 
 void glGetIntegerv(GLenum ePname, GLint* pnData) {
@@ -667,14 +657,18 @@ void glTexImage2D(GLenum eTarget, GLint nLevel, GLint nInternal, GLsizei nWidth,
     if (eTarget != GL_TEXTURE_2D || nLevel != 0 || nBorder != 0 || eType != GL_UNSIGNED_BYTE) return;
     if (nInternal != 3 && nInternal != GL_RGB && nInternal != GL_RGB8) return;
     if ((eFormat != GL_RGB && eFormat != kBgr) || !pPixels || nWidth <= 0 || nHeight <= 0) return;
-    static std::vector<uint8_t> aPacked;
-    PackRgb(nWidth, nHeight, eFormat, static_cast<const uint8_t*>(pPixels), aPacked);
+    // WebGL takes the rows as they are, with the caller's alignment; B G R goes up as it is too (WebGL
+    // has no such format), and the shader swaps it back when sampling.
     ApplyTextureBindings();
-    emscripten_glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, nWidth, nHeight, 0, GL_RGB, GL_UNSIGNED_BYTE, aPacked.data());
+    emscripten_glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, nWidth, nHeight, 0, GL_RGB, GL_UNSIGNED_BYTE, pPixels);
     const GLuint nName = cLayer.cNow.aUnits[cLayer.cNow.nActiveUnit].nBound;
     if (nName == 0) return;
-    if (nName >= cLayer.abHasImage.size()) cLayer.abHasImage.resize(nName + 1, false);
+    if (nName >= cLayer.abHasImage.size()) {
+        cLayer.abHasImage.resize(nName + 1, false);
+        cLayer.abBgr.resize(nName + 1, false);
+    }
     cLayer.abHasImage[nName] = true;
+    cLayer.abBgr[nName] = eFormat == kBgr;
 }
 
 GLuint glGenLists(GLsizei nRange) {
