@@ -59,3 +59,12 @@ if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
   fi
   $SUDO locale-gen >/dev/null
 fi
+
+# The web tests' playwright-core, pinned by tests/web/package-lock.json; installed again only when the
+# lock file differs from the one of the last install.
+web_tests="$(cd "$(dirname "$0")/.." && pwd)/tests/web"
+if ! cmp -s "$web_tests/package-lock.json" "$web_tests/node_modules/.vantorel-package-lock.json"; then
+  echo "deps: npm ci in tests/web"
+  (cd "$web_tests" && npm ci --no-audit --no-fund --ignore-scripts)
+  cp "$web_tests/package-lock.json" "$web_tests/node_modules/.vantorel-package-lock.json"
+fi
