@@ -1,16 +1,19 @@
 #include "renderer/hack_options.h"
 
+#include "renderer/stepped_scene_clock.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
 const char kHackUsage[] =
-    "usage: vantorel [-window | -root | -window-id ID] [-delay USEC] [-fps] [-display NAME]\n"
+    "usage: vantorel [-window | -root | -window-id ID] [-delay USEC] [-fps] [-time SECONDS] [-display NAME]\n"
     "  -window         draw in a window of its own, 1024 x 768 (the default); Escape or q ends it\n"
     "  -root           draw on the window in XSCREENSAVER_WINDOW, else on the root window\n"
     "  -window-id ID   draw on the window ID (decimal, or hexadecimal after 0x)\n"
     "  -delay USEC     microseconds from one frame to the next (default 16666; 0: as fast as it can)\n"
     "  -fps            show the frame rate on the picture (and on standard error) once a second\n"
+    "  -time SECONDS   show the scene at that moment after its start, held still (as vantorel-frames --time)\n"
     "  -display NAME   the X display (default: $DISPLAY)\n"
     "Options take one dash or two (--root).\n";
 
@@ -66,7 +69,7 @@ HackCommandLine ParseHackCommandLine(int argc, const char* const* argv) {
         else if (pszArg[0] == '-' && pszArg[1] != '\0' && pszArg[1] != '-') sName = pszArg + 1;
         else return Error(std::string("unknown option '") + pszArg + "'");
 
-        const bool bTakesValue = sName == "window-id" || sName == "delay" || sName == "display";
+        const bool bTakesValue = sName == "window-id" || sName == "delay" || sName == "display" || sName == "time";
         const char* pszValue = nullptr;
         if (bTakesValue) {
             if (i + 1 >= argc) return Error(std::string(pszArg) + " needs a value");
@@ -89,6 +92,10 @@ HackCommandLine ParseHackCommandLine(int argc, const char* const* argv) {
                 return Error(std::string("bad delay '") + pszValue + "' (microseconds, 0 to 60000000)");
         } else if (sName == "fps") {
             c.cOptions.bFps = true;
+        } else if (sName == "time") {
+            if (!ParseSceneSeconds(pszValue, c.cOptions.nPinnedMs))
+                return Error(std::string("bad time '") + pszValue + "' (seconds from the scene's start, 0 or more)");
+            c.cOptions.bPinned = true;
         } else if (sName == "display") {
             c.cOptions.sDisplay = pszValue;
         } else {

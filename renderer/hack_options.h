@@ -1,7 +1,9 @@
 // The command line of the native hack `vantorel`, in xscreensaver's conventions: where to draw
-// (-root, -window-id ID, -window), how fast (-delay USEC), whether to show the frame rate (-fps).
+// (-root, -window-id ID, -window), how fast (-delay USEC), whether to show the frame rate (-fps), and
+// optionally one moment to hold still (-time SECONDS).
 // One or two leading dashes are the same option.
 #pragma once
+#include <cstdint>
 #include <string>
 
 enum class HackTarget {
@@ -16,6 +18,8 @@ struct HackOptions {
     long nDelayUs = 16666;         // from the start of one frame to the start of the next; 0: no wait
     bool bFps = false;
     std::string sDisplay;          // -display NAME; empty: $DISPLAY
+    bool bPinned = false;          // -time SECONDS: one moment of the scene, held still
+    uint32_t nPinnedMs = 0;        // that moment, in milliseconds from the scene's start
 };
 
 enum class HackCommand {

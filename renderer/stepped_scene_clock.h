@@ -5,6 +5,10 @@
 
 #include "renderer/tick_count.h"
 
+// Reads a moment given in seconds (as "6", "6.125" or "1e1") into milliseconds of the scene clock,
+// rounded to the nearest. False for anything else, for negative times and beyond the 32-bit tick count.
+bool ParseSceneSeconds(const char* psz, uint32_t& nMs);
+
 class CSteppedSceneClock : public ITickCount {
 public:
     uint32_t GetTickCount() override { return dwNow; }

@@ -18,8 +18,9 @@ packages=(
   clang libclang-rt-14-dev llvm valgrind
   # remaking the MP3 that the Win32 music test plays (tests/win32/music_make_tone_mp3.sh)
   lame
-  # the release: the installer (makensis), and reading the zip back in its test; chattr makes a
-  # read-only program folder for the settings test even as root
+  # the release: the installer (makensis), the zip (zip, listed with the web page's tools below),
+  # reading the zip back in its test; chattr makes a read-only program folder for the settings test
+  # even as root
   nsis unzip e2fsprogs
   # the native hack for xscreensaver (X11, GLX) and the real daemon that its test runs
   libx11-dev libglx-dev libgl-dev xscreensaver xscreensaver-gl procps passwd util-linux
@@ -57,4 +58,13 @@ if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
     echo 'ja_JP.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
   fi
   $SUDO locale-gen >/dev/null
+fi
+
+# The web tests' playwright-core, pinned by tests/web/package-lock.json; installed again only when the
+# lock file differs from the one of the last install.
+web_tests="$(cd "$(dirname "$0")/.." && pwd)/tests/web"
+if ! cmp -s "$web_tests/package-lock.json" "$web_tests/node_modules/.vantorel-package-lock.json"; then
+  echo "deps: npm ci in tests/web"
+  (cd "$web_tests" && npm ci --no-audit --no-fund --ignore-scripts)
+  cp "$web_tests/package-lock.json" "$web_tests/node_modules/.vantorel-package-lock.json"
 fi

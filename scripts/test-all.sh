@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Sets up everything and runs every test: the native build (portable logic, GL on EGL, the frame
 # renderer), the same suite under AddressSanitizer and UBSan with a bounded run of the fuzz targets,
-# and the Windows build (the real programs under Wine).
+# the page in headless Chromium, and the Windows build (the real programs under Wine).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -12,6 +12,8 @@ status=0
 
 cmake --preset linux
 cmake --build --preset linux -j "$jobs"
+# The Debian package and the tarball, which the packaging tests read (and install, as root).
+cmake --build --preset linux --target package
 ctest --preset linux -j "$jobs" || status=1
 
 # The whole native suite again under AddressSanitizer and UBSan (clang); the same build holds the
@@ -20,6 +22,13 @@ cmake --preset linux-asan
 cmake --build --preset linux-asan -j "$jobs"
 ctest --preset linux-asan -j "$jobs" || status=1
 bash scripts/fuzz.sh || status=1
+
+# The page: the web build, and its tests in headless Chromium against the native frame renderer's
+# pictures of the same moments.
+cmake --build --preset linux --target vantorel-frames
+cmake --preset web -DVANTOREL_FRAMES_PROGRAM="$root/build/linux/bin/vantorel-frames"
+cmake --build --preset web -j "$jobs"
+ctest --preset web || status=1
 
 cmake --preset windows
 cmake --build --preset windows -j "$jobs"

@@ -6,7 +6,7 @@
 #include "frontend/win32/picture_file.h"
 #include "frontend/win32/win32_handles.h"
 #include "frontend/win32/win32_text.h"
-#include "renderer/win32/startup_timing.h"
+#include "common/win32/startup_timing.h"
 
 namespace Nerlo_B {
 

@@ -12,7 +12,7 @@
 #include "frontend/startup.h"
 #include "frontend/win32/frontend_port_win32.h"
 #include "frontend/win32/preview_form_win32.h"
-#include "renderer/win32/startup_timing.h"
+#include "common/win32/startup_timing.h"
 #include "frontend/win32/show_form_win32.h"
 #include "frontend/win32/win32_text.h"
 

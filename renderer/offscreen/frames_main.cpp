@@ -59,17 +59,6 @@ bool ParseSize(const char* psz, int& nWidth, int& nHeight) {
     return true;
 }
 
-bool ParseTime(const char* psz, uint32_t& nMs) {
-    char* pEnd = nullptr;
-    errno = 0;
-    double dSeconds = std::strtod(psz, &pEnd);
-    if (pEnd == psz || *pEnd != '\0' || errno || !std::isfinite(dSeconds)) return false;
-    // The tick count is 32 bits: at most about 49.7 days.
-    if (dSeconds < 0.0 || dSeconds * 1000.0 > 4294967295.0) return false;
-    nMs = static_cast<uint32_t>(std::llround(dSeconds * 1000.0));
-    return true;
-}
-
 bool IsFolder(const std::string& sPath) {
     struct stat st {};
     return stat(sPath.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
@@ -106,7 +95,7 @@ int main(int argc, char** argv) {
                 return Fail(std::string("bad frame count '") + pszValue + "'");
         } else if (sArg == "--time") {
             uint32_t nMs = 0;
-            if (!ParseTime(pszValue, nMs)) return Fail(std::string("bad time '") + pszValue + "'");
+            if (!ParseSceneSeconds(pszValue, nMs)) return Fail(std::string("bad time '") + pszValue + "'");
             if (!aTimes.empty() && nMs < aTimes.back())
                 return Fail(std::string("times must be given in ascending order: ") + pszValue);
             aTimes.push_back(nMs);

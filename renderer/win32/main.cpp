@@ -3,7 +3,7 @@
 
 #include "renderer/scene.h"
 #include "renderer/win32/render_window.h"
-#include "renderer/win32/startup_timing.h"
+#include "common/win32/startup_timing.h"
 #include "renderer/win32/system_tick_count.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {

@@ -3,8 +3,8 @@
 #include "renderer/win32/render_window.h"
 
 #include "renderer/render_state.h"
+#include "common/win32/startup_timing.h"
 #include "renderer/win32/monitor_covers.h"
-#include "renderer/win32/startup_timing.h"
 
 bool bActive = true;
 CKeyTable cKeyTable;

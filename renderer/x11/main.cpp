@@ -1,6 +1,7 @@
 // vantorel: the scene as an xscreensaver hack. Draws on xscreensaver's window (-root), on any window
 // (-window-id) or in a window of its own (-window), at the window's own size, until a signal, a key in
 // its own window, or the window's end. Silent: the music belongs to the Windows front-end.
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -10,6 +11,7 @@
 #include "renderer/hack_run.h"
 #include "renderer/render_state.h"
 #include "renderer/scene.h"
+#include "renderer/stepped_scene_clock.h"
 #include "renderer/x11/hack_window.h"
 #include "renderer/x11/monotonic_clock.h"
 #include "renderer/x11/picture_folder.h"
@@ -68,12 +70,18 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "vantorel: %s\n", sError.c_str());
         return 1;
     }
-    CMonotonicTickCount cClock;
-    SetSceneClock(&cClock);
+    // A pinned moment is drawn through the stepped clock, exactly as the frame renderer draws it.
+    CMonotonicTickCount cLiveClock;
+    CSteppedSceneClock cPinnedClock;
+    SetSceneClock(cOptions.bPinned ? static_cast<ITickCount*>(&cPinnedClock) : &cLiveClock);
     ResizeViewport(cWindow.Width(), cWindow.Height());
     if (!InitRenderState()) {
         std::fprintf(stderr, "vantorel: the scene did not start\n");
         return 1;
+    }
+    if (cOptions.bPinned) {
+        cPinnedClock.Start();
+        cPinnedClock.StepTo(cOptions.nPinnedMs);
     }
 
     // The frame rate goes on the picture, as in every xscreensaver hack, when the server has a font.
@@ -81,7 +89,10 @@ int main(int argc, char** argv) {
     std::string sFps;
 
     CHackRun cRun(cWindow.IsOwnWindow(), cWindow.Width(), cWindow.Height());
-    CFramePacer cPacer(cOptions.nDelayUs);
+    // A still needs no frame rate: it is drawn again once a second, or at the delay if that is longer
+    // (and at once after a resize), which keeps a window that was covered right without spending a
+    // core on the same picture.
+    CFramePacer cPacer(cOptions.bPinned ? std::max(1000000L, cOptions.nDelayUs) : cOptions.nDelayUs);
     CFrameRateMeter cMeter;
     for (;;) {
         cWindow.Wait(cPacer.WaitBeforeNext(MonotonicMicroseconds()), &ssWaiting);

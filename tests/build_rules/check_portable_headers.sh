@@ -3,7 +3,7 @@
 set -u
 root=${1:?source folder}
 cd "$root" || exit 2
-hits=$(find renderer frontend bench tests assets -type f \( -name '*.cpp' -o -name '*.h' \) 2>/dev/null |
+hits=$(find renderer frontend common bench tests assets -type f \( -name '*.cpp' -o -name '*.h' \) 2>/dev/null |
   grep -vE '(^|/)(win32|x11|offscreen)/' |
   xargs -r grep -nE '#\s*include\s*[<"](windows|windowsx|mmsystem|commdlg|shellapi|wingdi|winuser|X11/[^>"]+|EGL/[^>"]+)\.h[>"]')
 if [ -n "$hits" ]; then

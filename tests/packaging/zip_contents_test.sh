@@ -17,7 +17,10 @@ done
 readme=$(unzip -p "$zip" README.txt)
 check "README.txt names the version" 'grep -q "Vantorel (ScreenSaver) 1.00" <<<"$readme"'
 check "README.txt tells to keep both in one folder the user can write" \
-    'grep -q "Copy Vantorel.scr and Vantorel.dll into that one folder" <<<"$readme" && grep -q "folder that you can write to" <<<"$readme"'
+    'grep -q "copy Vantorel.scr and Vantorel.dll into it" <<<"$readme" && grep -q "folder that you can write to" <<<"$readme"'
+check "README.txt says how to make the folder before it sends the reader into it" \
+    '[ "$(grep -n "make a new folder" <<<"$readme" | cut -d: -f1)" -lt "$(grep -n "Open that folder" <<<"$readme" | cut -d: -f1)" ]'
+check "README.txt says that only Escape ends the screensaver" 'grep -q "Only the Escape key ends the screensaver" <<<"$readme"'
 check "README.txt tells of the right-click Install" 'grep -q "Right-click Vantorel.scr and choose \"Install\"" <<<"$readme"'
 lines=$(unzip -p "$zip" README.txt | wc -l)
 crlf=$(unzip -p "$zip" README.txt | grep -c $'\r$')

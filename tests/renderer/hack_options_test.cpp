@@ -54,6 +54,11 @@ TEST(HackCommandLine, AcceptedLinesMeanWhatXscreensaverMeans) {
     EXPECT_EQ(Parse({"-display", ":7"}).cOptions.sDisplay, ":7");
     EXPECT_EQ(Parse({"--help"}).eCommand, HackCommand::Help);
     EXPECT_EQ(Parse({"-root", "-h"}).eCommand, HackCommand::Help);
+    EXPECT_FALSE(Parse({}).cOptions.bPinned);
+    const HackCommandLine cPinned = Parse({"-root", "--time", "6.0006"});
+    ASSERT_EQ(cPinned.eCommand, HackCommand::Run) << cPinned.sError;
+    EXPECT_TRUE(cPinned.cOptions.bPinned);
+    EXPECT_EQ(cPinned.cOptions.nPinnedMs, 6001u);  // the nearest millisecond, as the frame renderer takes it
 }
 
 TEST(HackCommandLine, RefusedLinesSayWhy) {
@@ -62,7 +67,8 @@ TEST(HackCommandLine, RefusedLinesSayWhy) {
         {"-delay", "-5"}, {"-delay", "+5"}, {"-delay", " 5"}, {"-delay", "5ms"}, {"-delay", "60000001"},
         {"-delay", "99999999999999999999999"}, {"-window-id", "0"}, {"-window-id", "0x"},
         {"-window-id", "0xZZ"}, {"-window-id", "-1"}, {"-window-id", "0x100000000"}, {"-window-id", "12abc"},
-        {"---root"}, {"-Root"},
+        {"---root"}, {"-Root"}, {"-time"}, {"-time", "-1"}, {"-time", "5s"}, {"-time", "nan"},
+        {"-time", "4294968"},
     };
     for (const auto& aArgs : aCases) {
         std::string sLine;

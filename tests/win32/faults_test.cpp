@@ -127,7 +127,7 @@ bool RendererWindowComes() {
 bool EscapeEndsTheRenderer() {
     for (int nPress = 0; nPress < 3; ++nPress) {
         vtest::PressKey(VK_ESCAPE, 600);
-        if (vtest::WaitUntil([] { return vtest::FindTopLevel(kRendererTitle) == nullptr; }, 3000)) return true;
+        if (vtest::WaitUntil([] { return vtest::FindTopLevel(kRendererTitle) == nullptr; }, vtest::kPromptMs)) return true;
     }
     return false;
 }
@@ -183,7 +183,7 @@ protected:
             PostMessageW(h, WM_CLOSE, 0, 0);
             if (!vtest::WaitUntil([h] { return !IsWindow(h); }, 5000)) break;
         }
-        ASSERT_TRUE(NothingOfOursRuns(5000)) << "a program of another test still runs";
+        ASSERT_TRUE(NothingOfOursRuns(vtest::kPromptMs)) << "a program of another test still runs";
     }
 };
 
@@ -197,7 +197,7 @@ TEST_F(FaultsInARun, RendererKilledMidRunEndsTheFrontEndAndItsMusicWithinASecond
     vtest::CProcess saver;
     ASSERT_TRUE(saver.Start(sFolder + L"\\Vantorel.scr", L"/s", sFolder));
     ASSERT_TRUE(RendererWindowComes());
-    EXPECT_TRUE(vtest::HearsSound(3000)) << "the music did not play";
+    EXPECT_TRUE(vtest::HearsSound(vtest::kPromptMs)) << "the music did not play";
 
     HANDLE hRenderer = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE,
                                    vtest::WindowProcessId(vtest::FindTopLevel(kRendererTitle)));
@@ -205,10 +205,10 @@ TEST_F(FaultsInARun, RendererKilledMidRunEndsTheFrontEndAndItsMusicWithinASecond
     ASSERT_TRUE(TerminateProcess(hRenderer, 9));
     ASSERT_EQ(WaitForSingleObject(hRenderer, 5000), WAIT_OBJECT_0);
     CloseHandle(hRenderer);
-    EXPECT_TRUE(saver.WaitForExit(1000)) << "the front-end outlived its killed renderer by more than 1 s";
+    EXPECT_TRUE(saver.WaitForExit(vtest::kPromptMs)) << "the front-end outlived its killed renderer";
     EXPECT_EQ(saver.ExitCode(), 0u);
-    EXPECT_TRUE(vtest::HearsSilence(2000)) << "the music plays on";
-    EXPECT_TRUE(NothingOfOursRuns(1000));
+    EXPECT_TRUE(vtest::HearsSilence(vtest::kPromptMs)) << "the music plays on";
+    EXPECT_TRUE(NothingOfOursRuns(vtest::kPromptMs));
 }
 
 // ---- C:\s_vell and the texture files ----------------------------------------------------------
@@ -238,8 +238,8 @@ TEST_F(FaultsInARun, TextureFolderTakenByAFileStillShowsTheScene) {
     EXPECT_TRUE(ShowsTheScene(hRenderer)) << "the renderer does not show the scene";
     EXPECT_EQ(vtest::FindMessageBox(vtest::WindowProcessId(hRenderer), L"Error"), nullptr);
     ASSERT_TRUE(EscapeEndsTheRenderer());
-    EXPECT_TRUE(saver.WaitForExit(1000));
-    EXPECT_TRUE(NothingOfOursRuns(3000));
+    EXPECT_TRUE(saver.WaitForExit(vtest::kPromptMs));
+    EXPECT_TRUE(NothingOfOursRuns(vtest::kPromptMs));
     EXPECT_EQ(vtest::ReadWholeFile(kTextureFolder).size(), 12u) << "the file in the folder's place was touched";
 }
 
@@ -277,14 +277,14 @@ TEST_F(FaultsInARun, TextureFileHeldOpenByAnotherProcessLeavesItIntactAndTheRunG
     EXPECT_EQ(vtest::ReadWholeFile(std::wstring(kTextureFolder) + L"\\Nerlo01.bmp").size(), 58u);
     EXPECT_EQ(vtest::ReadWholeFile(std::wstring(kTextureFolder) + L"\\Nerlo02.bmp").size(), 54u + 256 * 256 * 3);
     ASSERT_TRUE(EscapeEndsTheRenderer());
-    EXPECT_TRUE(saver.WaitForExit(1000));
+    EXPECT_TRUE(saver.WaitForExit(vtest::kPromptMs));
 
     holder.Kill();
-    ASSERT_TRUE(holder.WaitForExit(5000));
+    ASSERT_TRUE(holder.WaitForExit(vtest::kPromptMs));
     const auto aAfter = vtest::ReadWholeFile(sLocked);
     EXPECT_EQ(std::string(aAfter.begin(), aAfter.end()), sKept) << "the held file was changed";
     EXPECT_FALSE(vtest::FileExistsW(sLocked + L".new")) << "a temporary file was left behind";
-    EXPECT_TRUE(NothingOfOursRuns(3000));
+    EXPECT_TRUE(NothingOfOursRuns(vtest::kPromptMs));
     ASSERT_TRUE(vtest::RemoveFileIfPresent(sLocked));
 }
 
@@ -320,7 +320,7 @@ TEST_F(FaultsInARun, SettingsFileOfRandomBytesStillRunsAndIsStoredReadably) {
     EXPECT_EQ(IniValue(sIni, kKeyKind), "0");
     EXPECT_EQ(IniValue(sIni, kKeyRepeat), "0");
     EXPECT_EQ(IniValue(sIni, kKeyFile), "");
-    EXPECT_TRUE(NothingOfOursRuns(3000));
+    EXPECT_TRUE(NothingOfOursRuns(vtest::kPromptMs));
 }
 
 // The folder and its settings file are made by tests/win32/readonly_folder.sh (make-ini) from outside
@@ -344,7 +344,7 @@ TEST_F(FaultsInARun, ReadOnlySettingsFileIsLeftIntactAndTheChoiceIsKeptForTheUse
     EXPECT_EQ(FilesIn(sFolder), aFilesBefore) << "a file was left beside the settings";
     EXPECT_EQ(IniValue(sFallback, kKeyKind), "1") << "the choice was lost";
     EXPECT_EQ(IniValue(sFallback, kKeyRepeat), "3") << "the choice was lost";
-    EXPECT_TRUE(NothingOfOursRuns(3000));
+    EXPECT_TRUE(NothingOfOursRuns(vtest::kPromptMs));
     // Every later start would read it in place of its own folder's settings.
     DeleteFileW(sFallback.c_str());
     RemoveDirectoryW(szFallbackFolder);
@@ -380,10 +380,10 @@ TEST_P(MusicFileFault, TheRunGoesOnAndEscapeEndsEverything) {
     Sleep(2500);
     EXPECT_TRUE(saver.IsRunning()) << "the run ended by itself";
     ASSERT_TRUE(EscapeEndsTheRenderer());
-    EXPECT_TRUE(saver.WaitForExit(1000)) << "the front-end outlived the renderer's window by more than 1 s";
+    EXPECT_TRUE(saver.WaitForExit(vtest::kPromptMs)) << "the front-end outlived the renderer's window";
     EXPECT_EQ(saver.ExitCode(), 0u);
-    EXPECT_TRUE(vtest::HearsSilence(2000)) << "something still plays";
-    EXPECT_TRUE(NothingOfOursRuns(3000));
+    EXPECT_TRUE(vtest::HearsSilence(vtest::kPromptMs)) << "something still plays";
+    EXPECT_TRUE(NothingOfOursRuns(vtest::kPromptMs));
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, MusicFileFault, testing::Values(

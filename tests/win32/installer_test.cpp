@@ -290,10 +290,10 @@ TEST_F(Installer, SilentInstallMakesVantorelTheScreensaverWhichRunsFromTheRegist
     bool bRendererGone = false;
     for (int nPress = 0; nPress < 3 && !bRendererGone; ++nPress) {
         vtest::PressKey(VK_ESCAPE, 600);
-        bRendererGone = vtest::WaitUntil([] { return vtest::FindTopLevel(kRendererTitle) == nullptr; }, 3000);
+        bRendererGone = vtest::WaitUntil([] { return vtest::FindTopLevel(kRendererTitle) == nullptr; }, vtest::kPromptMs);
     }
     EXPECT_TRUE(bRendererGone) << "Escape did not end the renderer";
-    EXPECT_TRUE(saver.WaitForExit(5000));
+    EXPECT_TRUE(saver.WaitForExit(vtest::kPromptMs));
     if (!bRendererGone) PostMessageW(vtest::FindTopLevel(kRendererTitle), WM_CLOSE, 0, 0);
 }
 

@@ -77,14 +77,14 @@ using vtest::RecordRms;
 TEST_F(MusicUnderWine, AWavLoopsUntilStopped) {
     const std::wstring sWav = sFolder + L"\\short tone.wav";
     WriteToneWav(sWav, 400);
-    ASSERT_TRUE(HearsSilence(2000)) << "the sound card is not quiet before the test";
+    ASSERT_TRUE(HearsSilence(vtest::kPromptMs)) << "the sound card is not quiet before the test";
     player.WAV_Play(Narrow(sWav));
     Sleep(1000);  // past its end twice
     // A whole take at the level: the loop leaves no gap of a quarter second.
     const auto nPlaying = RecordRms(800);
     EXPECT_TRUE(nPlaying && *nPlaying > kSoundRms) << "level " << nPlaying.value_or(-1) << " while it loops";
     player.WAV_Stop();
-    EXPECT_TRUE(HearsSilence(2000)) << "still heard after WAV_Stop";
+    EXPECT_TRUE(HearsSilence(vtest::kPromptMs)) << "still heard after WAV_Stop";
 }
 
 TEST_F(MusicUnderWine, AnMp3PlaysAndStartsAgainAfterItsEnd) {
@@ -94,17 +94,17 @@ TEST_F(MusicUnderWine, AnMp3PlaysAndStartsAgainAfterItsEnd) {
     player.MP3_Play(Narrow(sMp3));
     EXPECT_EQ(MciAnswer("status MP3Play mode"), "playing");
     EXPECT_TRUE(player.MP3_IsPlaying());
-    EXPECT_TRUE(HearsSound(2500));
+    EXPECT_TRUE(HearsSound(vtest::kPromptMs));
 
     ASSERT_TRUE(vtest::WaitUntil([] { return MciAnswer("status MP3Play mode") == "stopped"; }, 8000))
         << "the 3 s tone did not end; mode " << MciAnswer("status MP3Play mode");
     EXPECT_FALSE(player.MP3_IsPlaying());
-    EXPECT_TRUE(HearsSilence(2000)) << "still heard after its end";
+    EXPECT_TRUE(HearsSilence(vtest::kPromptMs)) << "still heard after its end";
 
     player.MP3_Watch();
     EXPECT_EQ(MciAnswer("status MP3Play mode"), "playing");
     EXPECT_LT(std::atoi(MciAnswer("status MP3Play position").c_str()), 1000) << "not restarted from its start";
-    EXPECT_TRUE(HearsSound(2500)) << "not heard after the restart";
+    EXPECT_TRUE(HearsSound(vtest::kPromptMs)) << "not heard after the restart";
 
     player.MP3_Stop();
     MCIERROR nCode = 0;
@@ -120,7 +120,7 @@ TEST_F(MusicUnderWine, AMissingMp3PlaysNothingAndItsWatchFailsSilently) {
     EXPECT_FALSE(player.MP3_IsPlaying());
     player.MP3_Watch();
     player.MP3_Stop();
-    EXPECT_TRUE(HearsSilence(1000));
+    EXPECT_TRUE(HearsSilence(vtest::kPromptMs));
 }
 
 TEST_F(MusicUnderWine, WithoutACdDriveTheFirstCdWatchEndsIt) {
@@ -147,9 +147,9 @@ TEST_F(MusicUnderWine, TheShowFormsPlayerIsTheWinmmOne) {
     WriteToneWav(sWav, 2000);
     const auto pPlayer = Nerlo_BGM::MakeMusicPlayer();
     pPlayer->WAV_Play(Narrow(sWav));
-    EXPECT_TRUE(HearsSound(2500));
+    EXPECT_TRUE(HearsSound(vtest::kPromptMs));
     pPlayer->WAV_Stop();
-    EXPECT_TRUE(HearsSilence(2000));
+    EXPECT_TRUE(HearsSilence(vtest::kPromptMs));
 }
 
 // ---- a show run of Vantorel.scr ---------------------------------------------------------------
@@ -184,9 +184,9 @@ TEST_P(MusicOfAShowRun, PlaysWhileTheRendererRunsAndStopsWithIt) {
     vtest::CProcess saver;
     ASSERT_TRUE(saver.Start(sRunFolder + L"\\Vantorel.scr", L"/s", sRunFolder));
     ASSERT_TRUE(vtest::WaitUntil([] { return vtest::FindTopLevel("Nerlo_VC") != nullptr; }, 10000));
-    EXPECT_TRUE(HearsSound(2500)) << "nothing heard during the run";
+    EXPECT_TRUE(HearsSound(vtest::kPromptMs)) << "nothing heard during the run";
     ASSERT_TRUE(saver.WaitForExit(8000)) << "the run did not end with the renderer";
-    EXPECT_TRUE(HearsSilence(2000)) << "still heard after the run";
+    EXPECT_TRUE(HearsSilence(vtest::kPromptMs)) << "still heard after the run";
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, MusicOfAShowRun, testing::Values(RunCase{"Mp3", L"tone.MP3"},
@@ -205,11 +205,11 @@ TEST_F(MusicUnderWine, ShowFormClosedByTheSystemEndsTheRunAndTheMusicNotTheRende
     const DWORD nRendererId = vtest::WindowProcessId(hRenderer);
     HWND hShowForm = vtest::FindTopLevel("Nerlo_Main");
     ASSERT_NE(hShowForm, nullptr);
-    EXPECT_TRUE(HearsSound(2500)) << "nothing heard during the run";
+    EXPECT_TRUE(HearsSound(vtest::kPromptMs)) << "nothing heard during the run";
 
     PostMessageW(hShowForm, WM_CLOSE, 0, 0);
-    EXPECT_TRUE(saver.WaitForExit(3000)) << "the run went on after its form was closed";
-    EXPECT_TRUE(HearsSilence(2000)) << "the music outlived the run";
+    EXPECT_TRUE(saver.WaitForExit(vtest::kPromptMs)) << "the run went on after its form was closed";
+    EXPECT_TRUE(HearsSilence(vtest::kPromptMs)) << "the music outlived the run";
     EXPECT_EQ(vtest::FindTopLevel("Nerlo_VC"), hRenderer) << "the renderer went with the run";
 
     HANDLE hProcess = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, nRendererId);

@@ -181,7 +181,7 @@ TEST_P(PreviewInHost, IsAChildCoveringTheHostAndEndsWithIt) {
 
     // The host ends the preview by destroying its window, without a close request.
     host.Destroy();
-    EXPECT_TRUE(saver.WaitForExit(2000)) << "the preview outlived its host by more than 2 s";
+    EXPECT_TRUE(saver.WaitForExit(vtest::kPromptMs)) << "the preview outlived its host";
     EXPECT_EQ(saver.ExitCode(), 0u);
 }
 

@@ -9,7 +9,9 @@
 
 namespace {
 
-const DWORD kWindowDeadlineMs = 2000;
+// The window shows within a fraction of a second on a quiet machine (docs/performance.md); the tests
+// wait far longer, since a machine with every core busy can hold Wine and Mesa's start back for seconds.
+const DWORD kWindowDeadlineMs = 3 * vtest::kPromptMs;
 
 bool DesktopIs1024x768() {
     const DEVMODEA dm = vtest::CurrentDisplayMode();
@@ -24,7 +26,6 @@ protected:
         sFolder = vtest::MakeProgramFolder(L"renderer", {L"Vantorel.dll"});
         ASSERT_EQ(vtest::FindTopLevel("Nerlo_VC"), nullptr) << "a renderer of an earlier test still runs";
         ASSERT_TRUE(cRenderer.Start(sFolder + L"\\Vantorel.dll", L"", sFolder));
-        const DWORD dwStart = GetTickCount();
         // The window exists before the scene loads its pictures; it shows once the scene is ready.
         ASSERT_TRUE(vtest::WaitUntil(
             [] {
@@ -32,8 +33,7 @@ protected:
                 return h && IsWindowVisible(h);
             },
             kWindowDeadlineMs))
-            << "no visible Nerlo_VC window within 2 s";
-        nWindowMs = GetTickCount() - dwStart;
+            << "no visible Nerlo_VC window within " << kWindowDeadlineMs / 1000 << " s";
         hWnd = vtest::FindTopLevel("Nerlo_VC");
     }
 
@@ -41,7 +41,7 @@ protected:
     // is not the test's to choose.
     static constexpr DWORD kAnyExitCode = STILL_ACTIVE;
     void ExpectEndedCleanly(DWORD nExitCode) {
-        ASSERT_TRUE(cRenderer.WaitForExit(5000)) << "the renderer did not end";
+        ASSERT_TRUE(cRenderer.WaitForExit(vtest::kPromptMs)) << "the renderer did not end";
         if (nExitCode != kAnyExitCode) EXPECT_EQ(cRenderer.ExitCode(), nExitCode);
         EXPECT_EQ(vtest::FindTopLevel("Nerlo_VC"), nullptr);
         const DEVMODEA after = vtest::CurrentDisplayMode();
@@ -54,11 +54,9 @@ protected:
     vtest::CProcess cRenderer;
     DEVMODEA before{};
     HWND hWnd = nullptr;
-    DWORD nWindowMs = 0;
 };
 
 TEST_F(RendererRun, OpensOneFullscreenPopupTitledNerloVcWithTheDisplayAt1024x768) {
-    EXPECT_LT(nWindowMs, kWindowDeadlineMs);
     EXPECT_EQ(vtest::WindowProcessId(hWnd), cRenderer.Id());
     RECT rc{};
     GetWindowRect(hWnd, &rc);
@@ -144,7 +142,7 @@ TEST_F(RendererRun, StartsWithoutTheTintPictureSilently) {
             HWND h = vtest::FindTopLevel("Nerlo_VC");
             return h && IsWindowVisible(h);
         },
-        5000));
+        kWindowDeadlineMs));
     // Past the scene's set-up, where the pictures are read, and a few frames.
     Sleep(1000);
     EXPECT_EQ(vtest::FindMessageBox(cQuiet.Id(), L"Error"), nullptr) << "the reader spoke up";
@@ -155,7 +153,7 @@ TEST_F(RendererRun, StartsWithoutTheTintPictureSilently) {
     }
     EXPECT_TRUE(cQuiet.IsRunning());
     PostMessageA(vtest::FindTopLevel("Nerlo_VC"), WM_CLOSE, 0, 0);
-    EXPECT_TRUE(cQuiet.WaitForExit(5000));
+    EXPECT_TRUE(cQuiet.WaitForExit(vtest::kPromptMs));
 }
 
 // The window procedure itself, on a window of this process: what reaches the system's default
@@ -234,11 +232,11 @@ TEST(RendererOnAnotherDisplay, ExitsWithZeroAtOnceAndNeverOpensAWindow) {
     ASSERT_TRUE(cRenderer.Start(sFolder + L"\\Vantorel.dll", L"", sFolder));
     bool bWindowSeen = false;
     const DWORD dwStart = GetTickCount();
-    while (cRenderer.IsRunning() && GetTickCount() - dwStart < 5000) {
+    while (cRenderer.IsRunning() && GetTickCount() - dwStart < vtest::kPromptMs) {
         if (vtest::FindTopLevel("Nerlo_VC")) bWindowSeen = true;
         Sleep(5);
     }
-    ASSERT_TRUE(cRenderer.WaitForExit(0)) << "still running after 5 s";
+    ASSERT_TRUE(cRenderer.WaitForExit(0)) << "still running after " << vtest::kPromptMs / 1000 << " s";
     EXPECT_EQ(cRenderer.ExitCode(), 0u);
     EXPECT_FALSE(bWindowSeen);
     const DEVMODEA after = vtest::CurrentDisplayMode();

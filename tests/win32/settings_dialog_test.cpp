@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -101,7 +102,7 @@ struct OpenDialog {
     }
     // Waits until pixel (x, y) of the client area shows the colour.
     bool Shows(int x, int y, COLORREF c) const {
-        return vtest::WaitUntil([&] { return PixelAt(x, y) == c; }, 3000);
+        return vtest::WaitUntil([&] { return PixelAt(x, y) == c; }, vtest::kPromptMs);
     }
     void Close() {
         PostMessageW(hDialog, WM_CLOSE, 0, 0);
@@ -161,9 +162,9 @@ TEST(SettingsDialog, KindCaptionsEnableTheComboOnlyForTheCd) {
     ASSERT_NE(d.Combo(), nullptr);
     EXPECT_FALSE(IsWindowEnabled(d.Combo())) << "no INI: kind 0";
     d.ClickAt(12 + 50, 16 + 56 + 6);  // "音楽CD"
-    EXPECT_TRUE(vtest::WaitUntil([&] { return IsWindowEnabled(d.Combo()) != FALSE; }, 3000));
+    EXPECT_TRUE(vtest::WaitUntil([&] { return IsWindowEnabled(d.Combo()) != FALSE; }, vtest::kPromptMs));
     d.ClickAt(12 + 50, 16 + 96 + 6);  // "MP3、WAV"
-    EXPECT_TRUE(vtest::WaitUntil([&] { return IsWindowEnabled(d.Combo()) == FALSE; }, 3000));
+    EXPECT_TRUE(vtest::WaitUntil([&] { return IsWindowEnabled(d.Combo()) == FALSE; }, vtest::kPromptMs));
     PostMessageW(d.hDialog, WM_CLOSE, 0, 0);
     EXPECT_TRUE(d.saver.WaitForExit(10000));
     EXPECT_FALSE(vtest::FileExistsW(d.Ini()));
@@ -173,7 +174,7 @@ TEST(SettingsDialog, StoreWritesTheThreeKeysInOrderAndEnds) {
     OpenDialog d(L"dialog_store");
     ASSERT_NE(d.hDialog, nullptr);
     d.ClickAt(12 + 50, 16 + 56 + 6);  // "音楽CD"
-    ASSERT_TRUE(vtest::WaitUntil([&] { return IsWindowEnabled(d.Combo()) != FALSE; }, 3000));
+    ASSERT_TRUE(vtest::WaitUntil([&] { return IsWindowEnabled(d.Combo()) != FALSE; }, vtest::kPromptMs));
     SetWindowTextW(d.Combo(), L"2.5");
     d.ClickAt(324 + 38, 200 + 12);  // Cmd_Set
     ASSERT_TRUE(d.saver.WaitForExit(10000)) << "the store button did not end the program";
@@ -204,13 +205,13 @@ TEST(SettingsDialog, ButtonFaceTurnsOrangeUnderThePointerAndBackWhenItLeaves) {
     // Third frame row of Cmd_Can, in the middle of its top edge: #F3F3EE normal, #FFF0CF highlighted.
     const int x = 404 + 38, y = 200 + 2;
     vtest::MoveMouse(d.Screen(250, 120).x, d.Screen(250, 120).y);
-    EXPECT_TRUE(vtest::WaitUntil([&] { return d.PixelAt(x, y) == RGB(0xF3, 0xF3, 0xEE); }, 3000))
+    EXPECT_TRUE(vtest::WaitUntil([&] { return d.PixelAt(x, y) == RGB(0xF3, 0xF3, 0xEE); }, vtest::kPromptMs))
         << std::hex << d.PixelAt(x, y);
     vtest::MoveMouse(d.Screen(x, 200 + 12).x, d.Screen(x, 200 + 12).y);
-    EXPECT_TRUE(vtest::WaitUntil([&] { return d.PixelAt(x, y) == RGB(0xFF, 0xF0, 0xCF); }, 3000))
+    EXPECT_TRUE(vtest::WaitUntil([&] { return d.PixelAt(x, y) == RGB(0xFF, 0xF0, 0xCF); }, vtest::kPromptMs))
         << std::hex << d.PixelAt(x, y);
     vtest::MoveMouse(d.Screen(250, 120).x, d.Screen(250, 120).y);
-    EXPECT_TRUE(vtest::WaitUntil([&] { return d.PixelAt(x, y) == RGB(0xF3, 0xF3, 0xEE); }, 3000))
+    EXPECT_TRUE(vtest::WaitUntil([&] { return d.PixelAt(x, y) == RGB(0xF3, 0xF3, 0xEE); }, vtest::kPromptMs))
         << "the poll did not see the pointer leave";
     PostMessageW(d.hDialog, WM_CLOSE, 0, 0);
     EXPECT_TRUE(d.saver.WaitForExit(10000));
@@ -238,15 +239,26 @@ TEST(SettingsDialog, RightButtonChoosesTheKindAndTheFileButtonShowsItsEnabledFac
     EXPECT_TRUE(d.Shows(x, kFileY + 1, RGB(0xC9, 0xC7, 0xBA))) << "kind 0: the disabled outline";
     EXPECT_TRUE(d.Shows(x, kFileY + 2, kDisableRow2));
     d.RightClickAt(kCdCaptionX, kCdCaptionY);
-    EXPECT_TRUE(vtest::WaitUntil([&] { return IsWindowEnabled(d.Combo()) != FALSE; }, 3000));
+    EXPECT_TRUE(vtest::WaitUntil([&] { return IsWindowEnabled(d.Combo()) != FALSE; }, vtest::kPromptMs));
     d.RightClickAt(kFileCaptionX, kFileCaptionY);
-    EXPECT_TRUE(vtest::WaitUntil([&] { return IsWindowEnabled(d.Combo()) == FALSE; }, 3000));
+    EXPECT_TRUE(vtest::WaitUntil([&] { return IsWindowEnabled(d.Combo()) == FALSE; }, vtest::kPromptMs));
     d.MoveTo(kBackgroundX, kBackgroundY);
     EXPECT_TRUE(d.Shows(x, kFileY + 1, RGB(0x00, 0x3C, 0x74))) << std::hex << d.PixelAt(x, kFileY + 1);
     EXPECT_TRUE(d.Shows(x, kFileY + 2, kNormalRow2)) << std::hex << d.PixelAt(x, kFileY + 2);
-    Sleep(200);  // the side slices are drawn after the top edge
     // The file button is 21 pixels high: its side slices shrink from 17 rows to 13. Whole rows of
     // the skin are kept, so its shaded side columns still run one way, from light to darker.
+    const auto fnSidesDarkenDownwards = [&] {
+        for (int nColumn : {2, 3, 38, 37}) {
+            for (int y = kFileY + 4; y < kFileY + 16; ++y) {
+                const COLORREF a = d.PixelAt(kFileX + nColumn, y), b = d.PixelAt(kFileX + nColumn, y + 1);
+                if (GetRValue(a) < GetRValue(b) || GetGValue(a) < GetGValue(b) || GetBValue(a) < GetBValue(b))
+                    return false;
+            }
+        }
+        return true;
+    };
+    // The side slices are drawn after the top edge: wait for them, then say which row is off.
+    vtest::WaitUntil(fnSidesDarkenDownwards, vtest::kPromptMs);
     for (int nColumn : {2, 3, 38, 37}) {
         SCOPED_TRACE(testing::Message() << "column " << nColumn);
         for (int y = kFileY + 4; y < kFileY + 16; ++y) {
@@ -269,8 +281,16 @@ TEST(SettingsDialog, ButtonFaceShadesFromWhiteDownToLavender) {
     d.MoveTo(kBackgroundX, kBackgroundY);
     const int x = kSetX + 20;  // left of the caption
     ASSERT_TRUE(d.Shows(x, kSetY + 2, kNormalRow2));
-    Sleep(200);
-    const COLORREF top = d.PixelAt(x, kSetY + 4), bottom = d.PixelAt(x, kSetY + 20);
+    COLORREF top = 0, bottom = 0;
+    // The rows below the top edge may still be on their way: wait for the whole face.
+    vtest::WaitUntil(
+        [&] {
+            top = d.PixelAt(x, kSetY + 4);
+            bottom = d.PixelAt(x, kSetY + 20);
+            return std::abs(GetRValue(top) - 245) <= 3 && std::abs(GetBValue(top) - 248) <= 3 &&
+                   std::abs(GetRValue(bottom) - 207) <= 3 && std::abs(GetBValue(bottom) - 222) <= 3;
+        },
+        vtest::kPromptMs);
     // Row y of 0..24 lies y / 24 of the way from 255, 255, 255 to 198, 197, 215.
     EXPECT_NEAR(GetRValue(top), 245, 3) << std::hex << top;
     EXPECT_NEAR(GetBValue(top), 248, 3) << std::hex << top;
@@ -291,7 +311,7 @@ TEST(SettingsDialog, FocusedButtonKeepsItsFocusAcrossDeactivationAndLosesItOnlyT
     MouseButton(MOUSEEVENTF_LEFTDOWN);
     d.MoveTo(kBackgroundX, kBackgroundY);
     MouseButton(MOUSEEVENTF_LEFTUP);
-    ASSERT_TRUE(vtest::WaitUntil([&] { return d.Focus() == hSet; }, 3000));
+    ASSERT_TRUE(vtest::WaitUntil([&] { return d.Focus() == hSet; }, vtest::kPromptMs));
     ASSERT_TRUE(d.Shows(kSetX + 38, kSetY + 2, kSelectedRow2)) << std::hex << d.PixelAt(kSetX + 38, kSetY + 2);
 
     // Another program's window comes to the front, away from the dialog.
@@ -311,14 +331,14 @@ TEST(SettingsDialog, FocusedButtonKeepsItsFocusAcrossDeactivationAndLosesItOnlyT
     DestroyWindow(hOther);
 
     SetForegroundWindow(d.hDialog);
-    EXPECT_TRUE(vtest::WaitUntil([&] { return GetForegroundWindow() == d.hDialog; }, 3000));
-    EXPECT_TRUE(vtest::WaitUntil([&] { return d.Focus() == hSet; }, 3000)) << "the focus did not come back";
+    EXPECT_TRUE(vtest::WaitUntil([&] { return GetForegroundWindow() == d.hDialog; }, vtest::kPromptMs));
+    EXPECT_TRUE(vtest::WaitUntil([&] { return d.Focus() == hSet; }, vtest::kPromptMs)) << "the focus did not come back";
     // Getting the focus back repaints the face (Selected again): wait for that paint to finish.
     EXPECT_TRUE(d.Shows(kSetX + 38, kSetY + 2, kSelectedRow2)) << std::hex << d.PixelAt(kSetX + 38, kSetY + 2);
 
     // Moving on to another control of the dialog is a lost focus.
     vtest::PressKey(VK_TAB);
-    EXPECT_TRUE(vtest::WaitUntil([&] { return d.Focus() != hSet && d.Focus() != nullptr; }, 3000));
+    EXPECT_TRUE(vtest::WaitUntil([&] { return d.Focus() != hSet && d.Focus() != nullptr; }, vtest::kPromptMs));
     EXPECT_TRUE(d.Shows(kSetX + 38, kSetY + 2, kNormalRow2)) << std::hex << d.PixelAt(kSetX + 38, kSetY + 2);
     d.Close();
     EXPECT_FALSE(vtest::FileExistsW(d.Ini())) << "the press dragged off stored nothing";
@@ -386,9 +406,9 @@ TEST(SettingsDialog, FileDialogTakesAFileForTheLabelTheFileAndTheFolder) {
     TakeFile(hFileDialog, sSecond + L"\\Song B.mp3");
     ASSERT_TRUE(vtest::WaitUntil([&] { return !IsWindow(hFileDialog); }, 5000));
     // Back in the dialog the file button has the focus and shows it, the pointer being elsewhere.
-    EXPECT_TRUE(vtest::WaitUntil([&] { return d.Focus() == hFile; }, 3000));
+    EXPECT_TRUE(vtest::WaitUntil([&] { return d.Focus() == hFile; }, vtest::kPromptMs));
     EXPECT_TRUE(d.Shows(kFileX + 20, kFileY + 2, kSelectedRow2)) << std::hex << d.PixelAt(kFileX + 20, kFileY + 2);
-    EXPECT_TRUE(vtest::WaitUntil([&] { return labelPixels() != aBefore; }, 3000)) << "the label still shows a.mp3";
+    EXPECT_TRUE(vtest::WaitUntil([&] { return labelPixels() != aBefore; }, vtest::kPromptMs)) << "the label still shows a.mp3";
 
     // The next file dialog opens in the chosen file's folder: a bare name is taken from there.
     d.ClickAt(kFileX + 20, kFileY + 10);
@@ -473,13 +493,13 @@ TEST_F(LinkOpens, OnALeftClickOnlyAndShowsAPointingHandOverTheLink) {
     Sleep(300);
     const HCURSOR hArrow = CursorShown();
     d.MoveTo(kLinkX, kLinkY);
-    EXPECT_TRUE(vtest::WaitUntil([&] { return CursorShown() != hArrow; }, 3000)) << "no cursor of its own";
+    EXPECT_TRUE(vtest::WaitUntil([&] { return CursorShown() != hArrow; }, vtest::kPromptMs)) << "no cursor of its own";
     const HCURSOR hHand = CursorShown();
     d.MoveTo(kLinkX + 4, kLinkY);
     Sleep(200);
     EXPECT_EQ(CursorShown(), hHand);
     d.MoveTo(kBackgroundX, kBackgroundY);
-    EXPECT_TRUE(vtest::WaitUntil([&] { return CursorShown() == hArrow; }, 3000));
+    EXPECT_TRUE(vtest::WaitUntil([&] { return CursorShown() == hArrow; }, vtest::kPromptMs));
 
     // A right click, a middle click, and a left press dragged off the link open nothing.
     d.RightClickAt(kLinkX, kLinkY);

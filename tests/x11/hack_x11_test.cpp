@@ -27,8 +27,13 @@ std::string HexId(Window w) {
     return sz;
 }
 
-// llvmpipe on both sides: only the GLX and EGL paths differ, by a rounding or two.
-const double kSameFrame = 0.02;
+// llvmpipe on both sides: only the GLX and EGL paths differ, by a rounding or two. Tight enough that the
+// neighbouring frame of a pinned moment fails it (each picture test shows that it does).
+const double kSameFrame = 0.004;
+// The moment the picture tests pin: six seconds in, the dropping tube is in view and moves fast.
+const uint32_t kPinnedMs = 6000;
+// One frame later at 60 frames a second.
+const uint32_t kNextFrameMs = kPinnedMs + 17;
 
 class HackOnXvfb : public ::testing::Test {
 protected:
@@ -60,12 +65,15 @@ protected:
     bool StartHack(const std::vector<std::string>& aOptions, const std::string& sScreensaverWindow = "") {
         std::vector<std::string> aArgs {kHack};
         aArgs.insert(aArgs.end(), aOptions.begin(), aOptions.end());
-        nClockStartLoMs = NowMs();
-        bClockBounded = false;
         return cHack.Start(aArgs,
                            {"DISPLAY=" + pServer->Name(), "LIBGL_ALWAYS_SOFTWARE=1",
                             "XDG_RUNTIME_DIR=" + cRuntime.Path(), "XSCREENSAVER_WINDOW=" + sScreensaverWindow},
                            cStderr.Path() + "/stderr.txt");
+    }
+    // The hack at the pinned moment, drawing on what the options name.
+    bool StartPinnedHack(std::vector<std::string> aOptions, const std::string& sScreensaverWindow = "") {
+        aOptions.insert(aOptions.end(), {"-time", std::to_string(kPinnedMs / 1000.0)});
+        return StartHack(aOptions, sScreensaverWindow);
     }
     std::string HackStderr() const { return ReadFile(cStderr.Path() + "/stderr.txt"); }
 
@@ -84,41 +92,29 @@ protected:
         return !c.aRgb.empty() && ShareOfColour(c, 255, 0, 255) < 0.001 && ShareOfColour(c, 0, 0, 0) < 0.5;
     }
 
-    // Waits until the window shows neither its own background nor black: the hack has drawn. The first
-    // such grab also bounds when the hack's clock started (between the grab before and this one).
+    // Waits until the window shows neither its own background nor black: the hack has drawn.
     RgbPicture WaitForDrawing(Window w, int nTimeoutMs) {
-        const uint64_t nDeadline = NowMs() + nTimeoutMs;
-        while (NowMs() < nDeadline) {
-            const uint64_t nGrabStart = NowMs();
-            RgbPicture c = GrabWindow(pDisplay, w);
-            if (Drawn(c)) {
-                if (!bClockBounded) {
-                    nClockStartHiMs = NowMs();
-                    bClockBounded = true;
-                }
-                nShotStartMs = nGrabStart;
-                nShotEndMs = NowMs();
-                return c;
-            }
-            nClockStartLoMs = nGrabStart;
-            SleepMs(20);
-        }
-        return {};
+        RgbPicture c;
+        WaitUntil(nTimeoutMs, [&] { return Drawn(c = GrabWindow(pDisplay, w)); });
+        return Drawn(c) ? c : RgbPicture {};
     }
 
-    // The last shot is the scene's frame of its moment, exactly as the headless renderer draws it at that
-    // size. In the first seconds that is the still nebula backdrop alone; from about 5 s on the falling
-    // tube is in view, and its motion asks for a finer search.
-    void ExpectSceneFrame(const RgbPicture& cShot, uint64_t nStepMs = 25) {
-        ASSERT_TRUE(bClockBounded);
-        // 50 ms of slack for a frame drawn but not yet on the screen at either end.
-        const uint64_t nFrom = nShotStartMs > nClockStartHiMs + 50 ? nShotStartMs - nClockStartHiMs - 50 : 0;
-        const uint64_t nTo = nShotEndMs - nClockStartLoMs + 50;
-        uint64_t nBestMs = 0;
-        const double fBest = BestFrameMatch(kFramesTool, cShot, nFrom, nTo, nStepMs, nBestMs);
-        EXPECT_LT(fBest, kSameFrame) << "no headless frame of " << cShot.nWidth << "x" << cShot.nHeight << " in ["
-                                     << nFrom << ", " << nTo << "] ms is the shot; nearest at " << nBestMs << " ms";
-        EXPECT_LT(ShareOfColour(cShot, 255, 255, 255), 0.05) << "the picture is white";
+    // The window shows the pinned moment exactly as the headless renderer draws it at the window's size,
+    // and the neighbouring frame would not pass for it. Waits for that picture (the first drawn at a new
+    // size may still be on its way); the verdict is on the last grab.
+    void ExpectPinnedFrame(Window w, int nWidth, int nHeight) {
+        const RgbPicture cFrame = HeadlessFrame(kFramesTool, nWidth, nHeight, kPinnedMs);
+        ASSERT_EQ(cFrame.nWidth, nWidth) << "the frame renderer drew nothing";
+        RgbPicture cShot;
+        WaitUntil(20000, [&] { return Rmse(cShot = GrabWindow(pDisplay, w), cFrame) < kSameFrame; });
+        ASSERT_EQ(cShot.nWidth, nWidth);
+        ASSERT_EQ(cShot.nHeight, nHeight);
+        const double fPinned = Rmse(cShot, cFrame);
+        const double fNext = Rmse(cShot, HeadlessFrame(kFramesTool, nWidth, nHeight, kNextFrameMs));
+        std::printf("%dx%d: RMSE %.5f against the pinned moment, %.5f against the next frame\n", nWidth, nHeight,
+                    fPinned, fNext);
+        EXPECT_LT(fPinned, kSameFrame) << "the shot is not the pinned moment at " << nWidth << "x" << nHeight;
+        EXPECT_GT(fNext, kSameFrame) << "the threshold cannot tell the next frame from the pinned one";
     }
 
     void SendKey(Window w, KeySym nKey) {
@@ -159,27 +155,23 @@ protected:
     CChild cHack;
     CTempFolder cRuntime, cStderr;
     std::vector<Window> aTestWindows;
-    bool bClockBounded = false;
-    uint64_t nClockStartLoMs = 0, nClockStartHiMs = 0, nShotStartMs = 0, nShotEndMs = 0;
 };
 
 CXvfb* HackOnXvfb::pServer = nullptr;
 Display* HackOnXvfb::pDisplay = nullptr;
 
-TEST_F(HackOnXvfb, OwnWindowShowsTheSceneAndEscapeEndsIt) {
-    ASSERT_TRUE(StartHack({"-window"}));
-    const Window w = WaitForOwnWindow(10000);
+TEST_F(HackOnXvfb, OwnWindowShowsThePinnedMomentAndEscapeEndsIt) {
+    ASSERT_TRUE(StartPinnedHack({"-window"}));
+    const Window w = WaitForOwnWindow(30000);
     ASSERT_NE(w, 0u) << "no window titled Vantorel; the hack said: " << HackStderr();
     XWindowAttributes wa {};
     XGetWindowAttributes(pDisplay, w, &wa);
     EXPECT_EQ(wa.width, 1024);
     EXPECT_EQ(wa.height, 768);
-    const RgbPicture cShot = WaitForDrawing(w, 10000);
-    ASSERT_FALSE(cShot.aRgb.empty());
-    ExpectSceneFrame(cShot);
+    ExpectPinnedFrame(w, 1024, 768);
 
     SendKey(w, XK_Escape);
-    const int nStatus = cHack.WaitMs(5000);
+    const int nStatus = cHack.WaitMs(30000);
     ASSERT_NE(nStatus, -1) << "Escape did not end it";
     EXPECT_TRUE(WIFEXITED(nStatus) && WEXITSTATUS(nStatus) == 0) << "status " << nStatus;
     EXPECT_EQ(FindWindowByName(pDisplay, "Vantorel"), 0u);
@@ -190,12 +182,12 @@ TEST_F(HackOnXvfb, QAndTheCloseButtonEndTheOwnWindowToo) {
     for (bool bClose : {false, true}) {
         SCOPED_TRACE(bClose ? "close button" : "q");
         ASSERT_TRUE(StartHack({"--window", "-delay", "0"}));
-        const Window w = WaitForOwnWindow(10000);
+        const Window w = WaitForOwnWindow(30000);
         ASSERT_NE(w, 0u) << HackStderr();
-        WaitForDrawing(w, 10000);
+        WaitForDrawing(w, 30000);
         if (bClose) SendClose(w);
         else SendKey(w, XK_q);
-        const int nStatus = cHack.WaitMs(5000);
+        const int nStatus = cHack.WaitMs(30000);
         ASSERT_NE(nStatus, -1);
         EXPECT_TRUE(WIFEXITED(nStatus) && WEXITSTATUS(nStatus) == 0) << "status " << nStatus;
         EXPECT_TRUE(cRuntime.Entries().empty());
@@ -204,52 +196,57 @@ TEST_F(HackOnXvfb, QAndTheCloseButtonEndTheOwnWindowToo) {
 
 TEST_F(HackOnXvfb, LentWindowIsDrawnAtItsSizeAndFollowsItsResize) {
     const Window w = MakeTestWindow(320, 240);
-    ASSERT_TRUE(StartHack({"-window-id", HexId(w)}));
-    RgbPicture cShot = WaitForDrawing(w, 10000);
-    ASSERT_EQ(cShot.nWidth, 320);
-    ExpectSceneFrame(cShot);
+    ASSERT_TRUE(StartPinnedHack({"-window-id", HexId(w)}));
+    ExpectPinnedFrame(w, 320, 240);
     // Keys belong to the lender: they do not end the hack.
     SendKey(w, XK_Escape);
 
+    // The projection must follow the new aspect.
     XResizeWindow(pDisplay, w, 640, 200);
     XSync(pDisplay, False);
-    // Six seconds in, the tube is in view: the projection must have followed the new aspect.
-    while (NowMs() < nClockStartHiMs + 6000) SleepMs(50);
-    cShot = WaitForDrawing(w, 10000);
-    ASSERT_EQ(cShot.nWidth, 640);
-    ASSERT_EQ(cShot.nHeight, 200);
-    ExpectSceneFrame(cShot, 5);
+    ExpectPinnedFrame(w, 640, 200);
     EXPECT_TRUE(cHack.Running()) << HackStderr();
 }
 
 // A long delay does not leave a resized window half drawn until the next frame is due.
 TEST_F(HackOnXvfb, ResizeRedrawsAtOnceWhateverTheDelay) {
     const Window w = MakeTestWindow(160, 120);
-    ASSERT_TRUE(StartHack({"-window-id", HexId(w), "-delay", "20000000"}));
-    ASSERT_FALSE(WaitForDrawing(w, 10000).aRgb.empty()) << HackStderr();
+    ASSERT_TRUE(StartPinnedHack({"-window-id", HexId(w), "-delay", "60000000"}));
+    ExpectPinnedFrame(w, 160, 120);
     XResizeWindow(pDisplay, w, 240, 180);
     XSync(pDisplay, False);
-    const RgbPicture cShot = WaitForDrawing(w, 10000);
-    ASSERT_EQ(cShot.nWidth, 240) << "not redrawn at the new size well before the 20 s delay";
-    ExpectSceneFrame(cShot);
+    ExpectPinnedFrame(w, 240, 180);
+}
+
+// Without -time the scene runs on the clock: the picture changes from one grab to a later one.
+TEST_F(HackOnXvfb, UnpinnedPictureMoves) {
+    const Window w = MakeTestWindow(320, 240);
+    ASSERT_TRUE(StartHack({"-window-id", HexId(w)}));
+    const RgbPicture cFirst = WaitForDrawing(w, 20000);
+    ASSERT_FALSE(cFirst.aRgb.empty()) << HackStderr();
+    EXPECT_LT(ShareOfColour(cFirst, 255, 255, 255), 0.05) << "the picture is white";
+    EXPECT_TRUE(WaitUntil(30000, [&] { return Rmse(GrabWindow(pDisplay, w), cFirst) > 0.01; }))
+        << "the picture stood still for 30 s";
 }
 
 // -fps writes the rate in yellow into the bottom left corner of the picture, and on standard error.
 TEST_F(HackOnXvfb, FpsShowsTheRateOnThePicture) {
     const Window w = MakeTestWindow(320, 240);
     ASSERT_TRUE(StartHack({"-window-id", std::to_string(w), "-fps"}));
-    WaitForDrawing(w, 10000);
-    SleepMs(1500);  // the first rate comes after a second of frames
-    const RgbPicture cShot = GrabWindow(pDisplay, w);
-    ASSERT_EQ(cShot.nWidth, 320);
     int nCorner = 0, nElsewhere = 0;
-    for (int y = 0; y < cShot.nHeight; ++y) {
-        for (int x = 0; x < cShot.nWidth; ++x) {
-            const uint8_t* p = &cShot.aRgb[(static_cast<size_t>(y) * cShot.nWidth + x) * 3];
-            if (p[0] == 255 && p[1] == 255 && p[2] == 0) (y >= cShot.nHeight - 30 && x < 200 ? nCorner : nElsewhere)++;
+    const auto fnCountYellow = [&] {
+        const RgbPicture cShot = GrabWindow(pDisplay, w);
+        nCorner = nElsewhere = 0;
+        for (int y = 0; y < cShot.nHeight; ++y) {
+            for (int x = 0; x < cShot.nWidth; ++x) {
+                const uint8_t* p = &cShot.aRgb[(static_cast<size_t>(y) * cShot.nWidth + x) * 3];
+                if (p[0] == 255 && p[1] == 255 && p[2] == 0) (y >= cShot.nHeight - 30 && x < 200 ? nCorner : nElsewhere)++;
+            }
         }
-    }
-    EXPECT_GT(nCorner, 40) << "no text in the bottom left corner";
+        return nCorner > 40;
+    };
+    // The first rate comes after a second of frames, however long the machine takes to draw them.
+    EXPECT_TRUE(WaitUntil(30000, fnCountYellow)) << "no text in the bottom left corner";
     EXPECT_EQ(nElsewhere, 0);
     EXPECT_NE(HackStderr().find("frames/s"), std::string::npos) << HackStderr();
 }
@@ -261,11 +258,11 @@ struct EndingSignal {
 
 class HackSignals : public HackOnXvfb, public ::testing::WithParamInterface<EndingSignal> {};
 
-TEST_P(HackSignals, EndItWithinHalfASecondAndRemoveThePictures) {
+TEST_P(HackSignals, EndItAtTheNextFrameAndRemoveThePictures) {
     ASSERT_TRUE(StartHack({"-window"}));
-    const Window w = WaitForOwnWindow(10000);
+    const Window w = WaitForOwnWindow(30000);
     ASSERT_NE(w, 0u) << HackStderr();
-    WaitForDrawing(w, 10000);
+    WaitForDrawing(w, 30000);
 
     // While it runs: one private folder that only the user may enter, with the product's own pictures.
     const std::vector<std::string> aFolders = cRuntime.Entries();
@@ -279,9 +276,13 @@ TEST_P(HackSignals, EndItWithinHalfASecondAndRemoveThePictures) {
         EXPECT_TRUE(ReadFile(aFolders[0] + "/Nerlo0" + std::to_string(n) + ".bmp") == sShipped) << "picture " << n;
     }
 
+    // The hack takes a signal at its next wait, so it ends within a frame: on a quiet machine in well under
+    // 0.5 s. The check allows 3 s, because a machine with every core busy may not run the hack (or the
+    // X server it releases its window to) for a second or more; a hack that missed the signal would
+    // run on for good and still fail it.
     ASSERT_EQ(kill(cHack.Pid(), GetParam().nSignal), 0);
-    const int nStatus = cHack.WaitMs(500);
-    ASSERT_NE(nStatus, -1) << GetParam().pszName << " did not end it within 0.5 s";
+    const int nStatus = cHack.WaitMs(3000);
+    ASSERT_NE(nStatus, -1) << GetParam().pszName << " did not end it within 3 s";
     EXPECT_TRUE(WIFEXITED(nStatus) && WEXITSTATUS(nStatus) == 0) << "status " << nStatus;
     EXPECT_TRUE(cRuntime.Entries().empty()) << "picture folder left behind";
     EXPECT_EQ(FindWindowByName(pDisplay, "Vantorel"), 0u) << "window left behind";
@@ -298,13 +299,13 @@ class HackLentWindowGone : public HackOnXvfb, public ::testing::WithParamInterfa
 TEST_P(HackLentWindowGone, EndsItQuietly) {
     const Window w = MakeTestWindow(400, 300);
     ASSERT_TRUE(GetParam() ? StartHack({"-root"}, HexId(w)) : StartHack({"-window-id", std::to_string(w)}));
-    const RgbPicture cShot = WaitForDrawing(w, 10000);
+    const RgbPicture cShot = WaitForDrawing(w, 30000);
     ASSERT_LT(ShareOfColour(cShot, 255, 0, 255), 0.001) << "it did not draw on the window; " << HackStderr();
 
     XDestroyWindow(pDisplay, w);
     XSync(pDisplay, False);
     aTestWindows.clear();
-    const int nStatus = cHack.WaitMs(5000);
+    const int nStatus = cHack.WaitMs(30000);
     ASSERT_NE(nStatus, -1) << "still running without its window";
     EXPECT_TRUE(WIFEXITED(nStatus) && WEXITSTATUS(nStatus) == 0) << "status " << nStatus;
     EXPECT_EQ(HackStderr().find("X error"), std::string::npos) << HackStderr();
@@ -317,10 +318,10 @@ INSTANTIATE_TEST_SUITE_P(Lent, HackLentWindowGone, ::testing::Values(false, true
 TEST_F(HackOnXvfb, RootWithoutXscreensaverDrawsOnTheRootWindow) {
     ASSERT_TRUE(StartHack({"-root"}));
     const Window nRoot = DefaultRootWindow(pDisplay);
-    const RgbPicture cShot = WaitForDrawing(nRoot, 10000);
+    const RgbPicture cShot = WaitForDrawing(nRoot, 30000);
     EXPECT_LT(ShareOfColour(cShot, 0, 0, 0), 0.05) << HackStderr();
     ASSERT_EQ(kill(cHack.Pid(), SIGTERM), 0);
-    const int nStatus = cHack.WaitMs(2000);
+    const int nStatus = cHack.WaitMs(30000);
     EXPECT_TRUE(nStatus != -1 && WIFEXITED(nStatus) && WEXITSTATUS(nStatus) == 0) << "status " << nStatus;
 }
 
@@ -335,7 +336,7 @@ TEST_F(HackOnXvfb, NoSuchWindowIsAMessageNotACrash) {
         aTestWindows.clear();
         const std::string sId = HexId(w);
         ASSERT_TRUE(bVariable ? StartHack({"-root"}, sId) : StartHack({"-window-id", sId}));
-        const int nStatus = cHack.WaitMs(5000);
+        const int nStatus = cHack.WaitMs(30000);
         ASSERT_NE(nStatus, -1);
         EXPECT_TRUE(WIFEXITED(nStatus) && WEXITSTATUS(nStatus) == 1) << "status " << nStatus;
         EXPECT_NE(HackStderr().find("there is no window " + sId), std::string::npos) << HackStderr();
@@ -355,7 +356,7 @@ TEST(HackCommandLine, BadOptionsEndWithCode2AndTheUsage) {
         aArgs.insert(aArgs.end(), aOptions.begin(), aOptions.end());
         CChild c;
         ASSERT_TRUE(c.Start(aArgs, {"DISPLAY=", "XDG_RUNTIME_DIR=" + cFolder.Path()}, cFolder.Path() + "/err"));
-        const int nStatus = c.WaitMs(5000);
+        const int nStatus = c.WaitMs(30000);
         EXPECT_TRUE(nStatus != -1 && WIFEXITED(nStatus) && WEXITSTATUS(nStatus) == 2) << "status " << nStatus;
         const std::string sErr = ReadFile(cFolder.Path() + "/err");
         EXPECT_NE(sErr.find("vantorel: "), std::string::npos) << sErr;

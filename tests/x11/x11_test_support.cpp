@@ -193,38 +193,15 @@ double ShareOfColour(const RgbPicture& a, uint8_t r, uint8_t g, uint8_t b) {
     return static_cast<double>(n) * 3.0 / static_cast<double>(a.aRgb.size());
 }
 
-namespace {
-
-// One run of the frame renderer for the given times; the RMSE of each frame against the shot.
-void MatchFrames(const std::string& sTool, const RgbPicture& cShot, const std::vector<uint64_t>& aTimesMs,
-                 double& fBest, uint64_t& nBestMs) {
+RgbPicture HeadlessFrame(const std::string& sFramesTool, int nWidth, int nHeight, uint32_t nMs) {
     CTempFolder cOut;
-    std::string sCommand = sTool + " --size " + std::to_string(cShot.nWidth) + "x" + std::to_string(cShot.nHeight) +
-                           " --out " + cOut.Path();
-    for (uint64_t n : aTimesMs) sCommand += " --time " + std::to_string(n / 1000) + "." + std::to_string(1000 + n % 1000).substr(1);
-    sCommand += " >/dev/null";
-    if (std::system(sCommand.c_str()) != 0) return;
-    for (uint64_t n : aTimesMs) {
-        RgbPicture c;
-        if (!ReadPngRgb(cOut.Path() + "/frame-" + std::to_string(n) + ".png", c.nWidth, c.nHeight, c.aRgb)) continue;
-        const double f = Rmse(cShot, c);
-        if (f < fBest) {
-            fBest = f;
-            nBestMs = n;
-        }
-    }
-}
-
-}  // namespace
-
-double BestFrameMatch(const std::string& sFramesTool, const RgbPicture& cShot, uint64_t nFromMs, uint64_t nToMs,
-                      uint64_t nStepMs, uint64_t& nBestMs) {
-    double fBest = 1.0;
-    nBestMs = 0;
-    std::vector<uint64_t> aTimes;
-    for (uint64_t n = nFromMs - nFromMs % nStepMs; n < nToMs + nStepMs; n += nStepMs) aTimes.push_back(n);
-    MatchFrames(sFramesTool, cShot, aTimes, fBest, nBestMs);
-    return fBest;
+    const std::string sCommand = sFramesTool + " --size " + std::to_string(nWidth) + "x" + std::to_string(nHeight) +
+                                 " --out " + cOut.Path() + " --time " + std::to_string(nMs / 1000) + "." +
+                                 std::to_string(1000 + nMs % 1000).substr(1) + " >/dev/null";
+    RgbPicture c;
+    if (std::system(sCommand.c_str()) != 0) return c;
+    if (!ReadPngRgb(cOut.Path() + "/frame-" + std::to_string(nMs) + ".png", c.nWidth, c.nHeight, c.aRgb)) return {};
+    return c;
 }
 
 CTempFolder::CTempFolder() {

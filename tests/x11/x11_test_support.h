@@ -59,11 +59,19 @@ double Rmse(const RgbPicture& a, const RgbPicture& b);
 // Share of pixels whose colour is exactly (r, g, b).
 double ShareOfColour(const RgbPicture& a, uint8_t r, uint8_t g, uint8_t b);
 
-// Renders the scene headlessly at the picture's size for scene times from nFromMs to nToMs in steps of
-// nStepMs and returns the smallest RMSE against the picture,
-// with the time of that frame in nBestMs.
-double BestFrameMatch(const std::string& sFramesTool, const RgbPicture& cShot, uint64_t nFromMs, uint64_t nToMs,
-                      uint64_t nStepMs, uint64_t& nBestMs);
+// The headless frame renderer's picture of the scene at nMs after its start, at that size; empty when
+// it cannot be drawn.
+RgbPicture HeadlessFrame(const std::string& sFramesTool, int nWidth, int nHeight, uint32_t nMs);
+// Calls fnGot until it returns true or nTimeoutMs pass; true when it did. Polls every 20 ms.
+template <typename F>
+bool WaitUntil(int nTimeoutMs, F fnGot) {
+    const uint64_t nDeadline = NowMs() + static_cast<uint64_t>(nTimeoutMs);
+    for (;;) {
+        if (fnGot()) return true;
+        if (NowMs() >= nDeadline) return false;
+        SleepMs(20);
+    }
+}
 
 // A folder under /tmp removed with everything in it on destruction.
 class CTempFolder {

@@ -44,6 +44,12 @@ private:
     PROCESS_INFORMATION info{};
 };
 
+// How long a test waits for what the programs do promptly: the front-end ending when the renderer's
+// window goes (its 500 ms watch notices), a second start ending at once, a sound starting or stopping.
+// On a quiet machine that takes well under a second; with every core busy, Wine can hold a process back
+// for seconds. A program that never does it still fails, only later.
+constexpr DWORD kPromptMs = 10000;
+
 // Polls fnCondition every 20 ms until it holds or nTimeoutMs pass; true when it held.
 bool WaitUntil(const std::function<bool()>& fnCondition, DWORD nTimeoutMs);
 
