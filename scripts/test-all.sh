@@ -34,4 +34,8 @@ cmake --build --preset windows -j "$jobs"
 # One display and one C:\s_vell: the Wine tests run one at a time.
 ctest --preset windows || status=1
 
+# Every release file (Linux, Windows, web) built twice from this commit must come out byte for byte
+# the same.
+bash scripts/check-reproducible.sh || status=1
+
 exit $status
