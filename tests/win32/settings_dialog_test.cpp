@@ -148,7 +148,7 @@ TEST(SettingsDialog, ASecondStartEndsAtOnceWhileTheDialogIsOpen) {
         SCOPED_TRACE(testing::Message() << pszArgs);
         vtest::CProcess second;
         ASSERT_TRUE(second.Start(d.sFolder + L"\\Vantorel.scr", pszArgs, d.sFolder));
-        EXPECT_TRUE(second.WaitForExit(5000));
+        EXPECT_TRUE(second.WaitForExit(vtest::kPromptMs));
         EXPECT_TRUE(vtest::TopLevelWindowsOf(second.Id()).empty());
     }
     EXPECT_TRUE(d.saver.IsRunning());
@@ -404,7 +404,7 @@ TEST(SettingsDialog, FileDialogTakesAFileForTheLabelTheFileAndTheFolder) {
     ASSERT_NE(hFileDialog, nullptr) << "no file dialog";
     vtest::MoveMouse(5, 5);  // the pointer leaves the file button while the file dialog is open
     TakeFile(hFileDialog, sSecond + L"\\Song B.mp3");
-    ASSERT_TRUE(vtest::WaitUntil([&] { return !IsWindow(hFileDialog); }, 5000));
+    ASSERT_TRUE(vtest::WaitUntil([&] { return !IsWindow(hFileDialog); }, vtest::kPromptMs));
     // Back in the dialog the file button has the focus and shows it, the pointer being elsewhere.
     EXPECT_TRUE(vtest::WaitUntil([&] { return d.Focus() == hFile; }, vtest::kPromptMs));
     EXPECT_TRUE(d.Shows(kFileX + 20, kFileY + 2, kSelectedRow2)) << std::hex << d.PixelAt(kFileX + 20, kFileY + 2);
@@ -415,10 +415,14 @@ TEST(SettingsDialog, FileDialogTakesAFileForTheLabelTheFileAndTheFolder) {
     hFileDialog = WaitForFileDialog(d.saver.Id());
     ASSERT_NE(hFileDialog, nullptr);
     TakeFile(hFileDialog, L"Third.mp3");
-    ASSERT_TRUE(vtest::WaitUntil([&] { return !IsWindow(hFileDialog); }, 5000));
+    ASSERT_TRUE(vtest::WaitUntil([&] { return !IsWindow(hFileDialog); }, vtest::kPromptMs));
+    // A click before the dialog is enabled again and has its focus back would be lost: on a busy
+    // machine that comes well after the file dialog has gone.
+    ASSERT_TRUE(vtest::WaitUntil([&] { return IsWindowEnabled(d.hDialog) && d.Focus() == hFile; }, vtest::kPromptMs))
+        << "the dialog did not get the keyboard back";
 
     d.ClickAt(kSetX + 38, kSetY + 12);
-    ASSERT_TRUE(d.saver.WaitForExit(10000));
+    ASSERT_TRUE(d.saver.WaitForExit(2 * vtest::kPromptMs));
     const auto aIni = vtest::ReadWholeFile(d.Ini());
     EXPECT_NE(Find(aIni, "BGM\xCC\xA7\xB2\xD9=" + Narrow(sSecond) + "\\Third.mp3"), std::string::npos)
         << std::string(aIni.begin(), aIni.end());
