@@ -147,21 +147,13 @@ EM_BOOL AfterBackdrop(double, void*) {
     return EM_FALSE;
 }
 
-// --time SECONDS: a moment from 0 to the tick count's end, in whole milliseconds.
+// --time SECONDS: the moment to hold, read as the frame renderer and the hack read it.
 bool ParseStill(int argc, char** argv) {
     for (int i = 1; i + 1 < argc; ++i) {
-        if (std::strcmp(argv[i], "--time") != 0) continue;
-        char* pEnd = nullptr;
-        const double dSeconds = std::strtod(argv[i + 1], &pEnd);
-        if (pEnd == argv[i + 1] || *pEnd != '\0' || !std::isfinite(dSeconds) || dSeconds < 0.0 ||
-            dSeconds * 1000.0 > 4294967295.0)
-            return false;
-        nStillMs = static_cast<uint32_t>(std::llround(dSeconds * 1000.0));
-        return true;
+        if (std::strcmp(argv[i], "--time") == 0) return ParseSceneSeconds(argv[i + 1], nStillMs);
     }
     return false;
 }
-
 }  // namespace
 
 int main(int argc, char** argv) {
