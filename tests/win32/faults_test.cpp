@@ -48,7 +48,14 @@ bool RunAsLockHolderIfNamedSo() {
         fgetws(szPath, MAX_PATH, pFile);
         fclose(pFile);
     }
-    HANDLE hFile = CreateFileW(szPath, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    // The test's probe opens the file briefly to see whether it is held yet; an open that meets the
+    // probe is tried again rather than given up.
+    HANDLE hFile = INVALID_HANDLE_VALUE;
+    for (int nTry = 0; nTry < 3000 && hFile == INVALID_HANDLE_VALUE; ++nTry) {
+        hFile = CreateFileW(szPath, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (hFile == INVALID_HANDLE_VALUE && GetLastError() != ERROR_SHARING_VIOLATION) ExitProcess(1);
+        if (hFile == INVALID_HANDLE_VALUE) Sleep(20);
+    }
     if (hFile == INVALID_HANDLE_VALUE) ExitProcess(1);
     Sleep(INFINITE);  // until the test ends it
     ExitProcess(0);
@@ -264,7 +271,8 @@ TEST_F(FaultsInARun, TextureFileHeldOpenByAnotherProcessLeavesItIntactAndTheRunG
             return h == INVALID_HANDLE_VALUE && GetLastError() == ERROR_SHARING_VIOLATION;
         },
         10000))
-        << "the helper did not take the file";
+        << "the helper did not take the file"
+        << (holder.IsRunning() ? "" : " (it ended with exit code " + std::to_string(holder.ExitCode()) + ")");
 
     vtest::CProcess saver;
     ASSERT_TRUE(saver.Start(sFolder + L"\\Vantorel.scr", L"/s", sFolder));
@@ -297,10 +305,8 @@ void StoreWithTheDialog(const std::wstring& sFolder) {
     HWND hDialog = nullptr;
     ASSERT_TRUE(vtest::WaitUntil([&] { return (hDialog = vtest::FindTopLevel(kDialogTitle)) != nullptr; }, 15000))
         << "the settings dialog did not open";
-    Sleep(700);  // past the zoom-in and the first paint
-    POINT pt{324 + 38, 200 + 12};  // Cmd_Set
-    ClientToScreen(hDialog, &pt);
-    vtest::ClickMouse(pt.x, pt.y);
+    ASSERT_TRUE(vtest::WaitUntilSettingsDialogTakesThePointer(hDialog, vtest::kPromptMs)) << "the dialog did not take input";
+    ASSERT_TRUE(vtest::ClickSettingsDialogButton(hDialog, 324, 200, vtest::kPromptMs));  // Cmd_Set
     ASSERT_TRUE(saver.WaitForExit(10000)) << "the dialog did not close after storing";
     EXPECT_EQ(saver.ExitCode(), 0u);
 }

@@ -42,7 +42,9 @@ protected:
     static constexpr DWORD kAnyExitCode = STILL_ACTIVE;
     void ExpectEndedCleanly(DWORD nExitCode) {
         ASSERT_TRUE(cRenderer.WaitForExit(vtest::kPromptMs)) << "the renderer did not end";
-        if (nExitCode != kAnyExitCode) EXPECT_EQ(cRenderer.ExitCode(), nExitCode);
+        if (nExitCode != kAnyExitCode) {
+            EXPECT_EQ(cRenderer.ExitCode(), nExitCode);
+        }
         EXPECT_EQ(vtest::FindTopLevel("Nerlo_VC"), nullptr);
         const DEVMODEA after = vtest::CurrentDisplayMode();
         EXPECT_EQ(after.dmPelsWidth, before.dmPelsWidth);
@@ -149,7 +151,9 @@ TEST_F(RendererRun, StartsWithoutTheTintPictureSilently) {
     for (HWND h : vtest::TopLevelWindowsOf(cQuiet.Id())) {
         char szTitle[64] = {};
         GetWindowTextA(h, szTitle, sizeof szTitle);
-        if (h != vtest::FindTopLevel("Nerlo_VC")) EXPECT_FALSE(IsWindowVisible(h)) << "a window shows: " << szTitle;
+        if (h != vtest::FindTopLevel("Nerlo_VC")) {
+            EXPECT_FALSE(IsWindowVisible(h)) << "a window shows: " << szTitle;
+        }
     }
     EXPECT_TRUE(cQuiet.IsRunning());
     PostMessageA(vtest::FindTopLevel("Nerlo_VC"), WM_CLOSE, 0, 0);

@@ -53,8 +53,8 @@ struct OpenDialog {
         EXPECT_TRUE(saver.Start(sFolder + L"\\Vantorel.scr", L"/c", sFolder));
         vtest::WaitUntil([&] { return (hDialog = vtest::FindTopLevel(kDialogTitle)) != nullptr; }, 15000);
         if (hDialog) {
-            // Past the zoom-in and the first paint.
-            Sleep(700);
+            EXPECT_TRUE(vtest::WaitUntilSettingsDialogTakesThePointer(hDialog, vtest::kPromptMs))
+                << "the dialog did not take input";
         }
     }
     std::wstring Ini() const { return sFolder + L"\\Vantorel.ini"; }
@@ -87,7 +87,8 @@ struct OpenDialog {
         return nullptr;
     }
     HWND Focus() const {
-        GUITHREADINFO info = {sizeof info};
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
         GetGUIThreadInfo(GetWindowThreadProcessId(hDialog, nullptr), &info);
         return info.hwndFocus;
     }
@@ -176,7 +177,7 @@ TEST(SettingsDialog, StoreWritesTheThreeKeysInOrderAndEnds) {
     d.ClickAt(12 + 50, 16 + 56 + 6);  // "音楽CD"
     ASSERT_TRUE(vtest::WaitUntil([&] { return IsWindowEnabled(d.Combo()) != FALSE; }, vtest::kPromptMs));
     SetWindowTextW(d.Combo(), L"2.5");
-    d.ClickAt(324 + 38, 200 + 12);  // Cmd_Set
+    ASSERT_TRUE(vtest::ClickSettingsDialogButton(d.hDialog, kSetX, kSetY, vtest::kPromptMs));
     ASSERT_TRUE(d.saver.WaitForExit(10000)) << "the store button did not end the program";
     const auto aIni = vtest::ReadWholeFile(d.Ini());
     const std::size_t nKind = Find(aIni, "BGM\x8B\xE6\x95\xAA=1");
@@ -194,7 +195,7 @@ TEST(SettingsDialog, CancelWritesNothingAndEnds) {
     OpenDialog d(L"dialog_cancel");
     ASSERT_NE(d.hDialog, nullptr);
     d.ClickAt(12 + 50, 16 + 56 + 6);
-    d.ClickAt(404 + 38, 200 + 12);  // Cmd_Can
+    ASSERT_TRUE(vtest::ClickSettingsDialogButton(d.hDialog, 404, 200, vtest::kPromptMs));  // Cmd_Can
     ASSERT_TRUE(d.saver.WaitForExit(10000));
     EXPECT_FALSE(vtest::FileExistsW(d.Ini()));
 }
@@ -421,7 +422,7 @@ TEST(SettingsDialog, FileDialogTakesAFileForTheLabelTheFileAndTheFolder) {
     ASSERT_TRUE(vtest::WaitUntil([&] { return IsWindowEnabled(d.hDialog) && d.Focus() == hFile; }, vtest::kPromptMs))
         << "the dialog did not get the keyboard back";
 
-    d.ClickAt(kSetX + 38, kSetY + 12);
+    ASSERT_TRUE(vtest::ClickSettingsDialogButton(d.hDialog, kSetX, kSetY, vtest::kPromptMs));
     ASSERT_TRUE(d.saver.WaitForExit(2 * vtest::kPromptMs));
     const auto aIni = vtest::ReadWholeFile(d.Ini());
     EXPECT_NE(Find(aIni, "BGM\xCC\xA7\xB2\xD9=" + Narrow(sSecond) + "\\Third.mp3"), std::string::npos)

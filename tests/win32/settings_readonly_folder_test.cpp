@@ -31,7 +31,10 @@ struct OpenDialog {
     OpenDialog() {
         EXPECT_TRUE(saver.Start(kFolder + L"\\Vantorel.scr", L"/c", kFolder));
         vtest::WaitUntil([&] { return (hDialog = vtest::FindTopLevel(kDialogTitle)) != nullptr; }, 15000);
-        if (hDialog) Sleep(700);
+        if (hDialog) {
+            EXPECT_TRUE(vtest::WaitUntilSettingsDialogTakesThePointer(hDialog, vtest::kPromptMs))
+                << "the dialog did not take input";
+        }
     }
     void ClickAt(int x, int y) const {
         POINT pt{x, y};
@@ -67,9 +70,9 @@ TEST_F(SettingsInAReadOnlyProgramFolder, AreStoredForTheUserAndReadAtTheNextStar
         OpenDialog d;
         ASSERT_NE(d.hDialog, nullptr);
         d.ClickAt(12 + 50, 16 + 56 + 6);  // "音楽CD"
-        ASSERT_TRUE(vtest::WaitUntil([&] { return IsWindowEnabled(d.Combo()) != FALSE; }, 3000));
+        ASSERT_TRUE(vtest::WaitUntil([&] { return IsWindowEnabled(d.Combo()) != FALSE; }, vtest::kPromptMs));
         SetWindowTextW(d.Combo(), L"7");
-        d.ClickAt(324 + 38, 200 + 12);  // Cmd_Set
+        ASSERT_TRUE(vtest::ClickSettingsDialogButton(d.hDialog, 324, 200, vtest::kPromptMs));  // Cmd_Set
         ASSERT_TRUE(d.saver.WaitForExit(10000)) << "the store button did not end the program";
     }
     EXPECT_FALSE(vtest::FileExistsW(kFolder + L"\\Vantorel.ini"));

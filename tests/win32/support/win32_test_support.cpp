@@ -128,6 +128,81 @@ bool WaitUntil(const std::function<bool()>& fnCondition, DWORD nTimeoutMs) {
     }
 }
 
+bool WaitUntilReadyForInput(HWND hWnd, DWORD nTimeoutMs) {
+    return WaitUntil(
+        [hWnd] {
+            if (!IsWindow(hWnd) || !IsWindowVisible(hWnd) || !IsWindowEnabled(hWnd)) return false;
+            if (GetForegroundWindow() != hWnd) return false;
+            DWORD_PTR nResult = 0;
+            if (!SendMessageTimeoutW(hWnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &nResult)) return false;
+            return !GetUpdateRect(hWnd, nullptr, FALSE);
+        },
+        nTimeoutMs);
+}
+
+namespace {
+
+POINT ClientPoint(HWND hWnd, int x, int y) {
+    POINT pt{x, y};
+    ClientToScreen(hWnd, &pt);
+    return pt;
+}
+
+COLORREF ScreenPixel(POINT pt) {
+    HDC hdc = GetDC(nullptr);
+    const COLORREF c = GetPixel(hdc, pt.x, pt.y);
+    ReleaseDC(nullptr, hdc);
+    return c;
+}
+
+// Moves the pointer to client point (x, y) of the settings dialog until the pixel at (nProbeX,
+// nProbeY) shows c. A move can be lost: one that shows nothing within a second is made again, a
+// pixel aside. Moves made at every poll would queue up and could land after the test's next move.
+// pLast receives where the last move went.
+bool PointerMakesShow(HWND hDialog, int x, int y, int nProbeX, int nProbeY, COLORREF c, DWORD nTimeoutMs,
+                      POINT* pLast) {
+    int nPoll = 0;
+    return WaitUntil(
+        [&] {
+            if (nPoll++ % 50 == 0) {
+                *pLast = ClientPoint(hDialog, x + (nPoll / 50) % 2, y);
+                MoveMouse(pLast->x, pLast->y);
+            }
+            return ScreenPixel(ClientPoint(hDialog, nProbeX, nProbeY)) == c;
+        },
+        nTimeoutMs);
+}
+
+// The third frame row of a command button, at its top edge: #F3F3EE normal, #FFF0CF under the pointer.
+constexpr COLORREF kButtonRow2Normal = RGB(0xF3, 0xF3, 0xEE), kButtonRow2HighLight = RGB(0xFF, 0xF0, 0xCF);
+
+}  // namespace
+
+bool WaitUntilSettingsDialogTakesThePointer(HWND hDialog, DWORD nTimeoutMs) {
+    if (!WaitUntilReadyForInput(hDialog, nTimeoutMs)) return false;
+    // The cancel button (404, 200; 77 x 25) lights up under the pointer and goes back when it leaves.
+    POINT last{};
+    if (!PointerMakesShow(hDialog, 404 + 38, 200 + 12, 404 + 38, 200 + 2, kButtonRow2HighLight, nTimeoutMs, &last) ||
+        !PointerMakesShow(hDialog, 250, 120, 404 + 38, 200 + 2, kButtonRow2Normal, nTimeoutMs, &last))
+        return false;
+    // The pointer rests where the last move put it: no move of this handshake is still on its way.
+    return WaitUntil(
+        [&] {
+            POINT pt{};
+            GetCursorPos(&pt);
+            return pt.x == last.x && pt.y == last.y;
+        },
+        nTimeoutMs);
+}
+
+bool ClickSettingsDialogButton(HWND hDialog, int nLeft, int nTop, DWORD nTimeoutMs) {
+    POINT last{};
+    if (!PointerMakesShow(hDialog, nLeft + 20, nTop + 12, nLeft + 20, nTop + 2, kButtonRow2HighLight, nTimeoutMs, &last))
+        return false;
+    ClickMouse(last.x, last.y);
+    return true;
+}
+
 HWND FindTopLevel(const char* pszTitle) { return FindWindowA(nullptr, pszTitle); }
 
 DWORD WindowProcessId(HWND hWnd) {

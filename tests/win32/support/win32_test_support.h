@@ -53,6 +53,20 @@ constexpr DWORD kPromptMs = 10000;
 // Polls fnCondition every 20 ms until it holds or nTimeoutMs pass; true when it held.
 bool WaitUntil(const std::function<bool()>& fnCondition, DWORD nTimeoutMs);
 
+// Waits until a person's input would reach the window: shown, enabled, in the foreground, its thread
+// back in its message loop and nothing of it left to paint. A time guess for a dialog's opening loses
+// clicks on a loaded machine.
+bool WaitUntilReadyForInput(HWND hWnd, DWORD nTimeoutMs);
+
+// Waits until the settings dialog is ready for input and follows the pointer: its cancel button turns
+// to its highlight under the pointer and back when it leaves. On Wine a freshly shown window can lose
+// the first input even once it is active; this handshake is the proof that a click will arrive.
+bool WaitUntilSettingsDialogTakesThePointer(HWND hDialog, DWORD nTimeoutMs);
+// Clicks an unfocused command button of the settings dialog (its client rectangle's top left given)
+// once it shows the pointer over it. A button takes a click only after it has seen the pointer come,
+// as with a person's hand; a click faster than that is none. False when it never lit up.
+bool ClickSettingsDialogButton(HWND hDialog, int nLeft, int nTop, DWORD nTimeoutMs);
+
 // A top-level window with exactly this title (any class, visible or not), or null.
 HWND FindTopLevel(const char* pszTitle);
 // The id of the process that owns the window.
