@@ -51,10 +51,10 @@ bool RunAsLockHolderIfNamedSo() {
     // The test's probe opens the file briefly to see whether it is held yet; an open that meets the
     // probe is tried again rather than given up.
     HANDLE hFile = INVALID_HANDLE_VALUE;
-    for (int nTry = 0; nTry < 3000 && hFile == INVALID_HANDLE_VALUE; ++nTry) {
+    for (int nTry = 0; nTry < 3000; ++nTry) {
         hFile = CreateFileW(szPath, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-        if (hFile == INVALID_HANDLE_VALUE && GetLastError() != ERROR_SHARING_VIOLATION) ExitProcess(1);
-        if (hFile == INVALID_HANDLE_VALUE) Sleep(20);
+        if (hFile != INVALID_HANDLE_VALUE || GetLastError() != ERROR_SHARING_VIOLATION) break;
+        Sleep(20);
     }
     if (hFile == INVALID_HANDLE_VALUE) ExitProcess(1);
     Sleep(INFINITE);  // until the test ends it

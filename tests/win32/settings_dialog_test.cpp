@@ -58,22 +58,12 @@ struct OpenDialog {
         }
     }
     std::wstring Ini() const { return sFolder + L"\\Vantorel.ini"; }
-    POINT Screen(int x, int y) const {
-        POINT pt{x, y};
-        ClientToScreen(hDialog, &pt);
-        return pt;
-    }
+    POINT Screen(int x, int y) const { return vtest::ClientPoint(hDialog, x, y); }
     void ClickAt(int x, int y) const {
         const POINT pt = Screen(x, y);
         vtest::ClickMouse(pt.x, pt.y);
     }
-    COLORREF PixelAt(int x, int y) const {
-        const POINT pt = Screen(x, y);
-        HDC hdc = GetDC(nullptr);
-        const COLORREF c = GetPixel(hdc, pt.x, pt.y);
-        ReleaseDC(nullptr, hdc);
-        return c;
-    }
+    COLORREF PixelAt(int x, int y) const { return vtest::ScreenPixel(Screen(x, y)); }
     HWND Combo() const { return FindWindowExW(hDialog, nullptr, L"ComboBox", nullptr); }
     // The Command button whose client-area rectangle starts at (x, y).
     HWND Button(int x, int y) const {
@@ -463,7 +453,8 @@ protected:
 };
 
 HCURSOR CursorShown() {
-    CURSORINFO info = {sizeof info};
+    CURSORINFO info{};
+    info.cbSize = sizeof info;
     GetCursorInfo(&info);
     return info.hCursor;
 }

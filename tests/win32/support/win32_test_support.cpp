@@ -128,20 +128,6 @@ bool WaitUntil(const std::function<bool()>& fnCondition, DWORD nTimeoutMs) {
     }
 }
 
-bool WaitUntilReadyForInput(HWND hWnd, DWORD nTimeoutMs) {
-    return WaitUntil(
-        [hWnd] {
-            if (!IsWindow(hWnd) || !IsWindowVisible(hWnd) || !IsWindowEnabled(hWnd)) return false;
-            if (GetForegroundWindow() != hWnd) return false;
-            DWORD_PTR nResult = 0;
-            if (!SendMessageTimeoutW(hWnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &nResult)) return false;
-            return !GetUpdateRect(hWnd, nullptr, FALSE);
-        },
-        nTimeoutMs);
-}
-
-namespace {
-
 POINT ClientPoint(HWND hWnd, int x, int y) {
     POINT pt{x, y};
     ClientToScreen(hWnd, &pt);
@@ -153,6 +139,18 @@ COLORREF ScreenPixel(POINT pt) {
     const COLORREF c = GetPixel(hdc, pt.x, pt.y);
     ReleaseDC(nullptr, hdc);
     return c;
+}
+
+namespace {
+
+// A person's input would reach the window now: shown, enabled, in the foreground, its thread back in
+// its message loop and nothing of it left to paint.
+bool ReadyForInput(HWND hWnd) {
+    if (!IsWindow(hWnd) || !IsWindowVisible(hWnd) || !IsWindowEnabled(hWnd)) return false;
+    if (GetForegroundWindow() != hWnd) return false;
+    DWORD_PTR nResult = 0;
+    if (!SendMessageTimeoutW(hWnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &nResult)) return false;
+    return !GetUpdateRect(hWnd, nullptr, FALSE);
 }
 
 // Moves the pointer to client point (x, y) of the settings dialog until the pixel at (nProbeX,
@@ -179,7 +177,7 @@ constexpr COLORREF kButtonRow2Normal = RGB(0xF3, 0xF3, 0xEE), kButtonRow2HighLig
 }  // namespace
 
 bool WaitUntilSettingsDialogTakesThePointer(HWND hDialog, DWORD nTimeoutMs) {
-    if (!WaitUntilReadyForInput(hDialog, nTimeoutMs)) return false;
+    if (!WaitUntil([hDialog] { return ReadyForInput(hDialog); }, nTimeoutMs)) return false;
     // The cancel button (404, 200; 77 x 25) lights up under the pointer and goes back when it leaves.
     POINT last{};
     if (!PointerMakesShow(hDialog, 404 + 38, 200 + 12, 404 + 38, 200 + 2, kButtonRow2HighLight, nTimeoutMs, &last) ||

@@ -53,14 +53,15 @@ constexpr DWORD kPromptMs = 10000;
 // Polls fnCondition every 20 ms until it holds or nTimeoutMs pass; true when it held.
 bool WaitUntil(const std::function<bool()>& fnCondition, DWORD nTimeoutMs);
 
-// Waits until a person's input would reach the window: shown, enabled, in the foreground, its thread
-// back in its message loop and nothing of it left to paint. A time guess for a dialog's opening loses
-// clicks on a loaded machine.
-bool WaitUntilReadyForInput(HWND hWnd, DWORD nTimeoutMs);
+// A point of the window's client area on the screen, and the colour the screen shows at a point.
+POINT ClientPoint(HWND hWnd, int x, int y);
+COLORREF ScreenPixel(POINT pt);
 
-// Waits until the settings dialog is ready for input and follows the pointer: its cancel button turns
-// to its highlight under the pointer and back when it leaves. On Wine a freshly shown window can lose
-// the first input even once it is active; this handshake is the proof that a click will arrive.
+// Waits until the settings dialog is ready for input and follows the pointer: shown, enabled, in the
+// foreground, its thread back in its message loop with nothing left to paint, and its cancel button
+// turns to its highlight under the pointer and back when it leaves. On Wine a freshly shown window can
+// lose the first input even once it is active; a time guess for the opening loses clicks on a loaded
+// machine. This handshake is the proof that a click will arrive.
 bool WaitUntilSettingsDialogTakesThePointer(HWND hDialog, DWORD nTimeoutMs);
 // Clicks an unfocused command button of the settings dialog (its client rectangle's top left given)
 // once it shows the pointer over it. A button takes a click only after it has seen the pointer come,
