@@ -1,6 +1,5 @@
 // The run of the native hack, apart from X11: what ends it, when the viewport must follow a new
-// window size, how long to wait before the next frame, the once-a-second frame rate, and where its
-// private picture folder may go. The x11/ loop feeds in what happened and does what this decides.
+// window size, and where its private picture folder may go. The x11/ loop feeds in what happened and does what this decides.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -46,35 +45,6 @@ private:
     HackEnd eEnd = HackEnd::None;
     int nWidth, nHeight;
     bool bSizePending = true;
-};
-
-// Paces frames at one every nDelayUs microseconds, counted from the start of a frame, so that the
-// frame rate does not sink by the time spent drawing. A frame late by more than one period does not
-// make the following ones hurry: the schedule restarts from it. Times are microseconds of a monotonic clock.
-class CFramePacer {
-public:
-    explicit CFramePacer(long nDelayUs) : nDelayUs(nDelayUs) {}
-    void FrameStarted(uint64_t nNowUs);
-    // Microseconds still to wait before the next frame may start; 0 when it may start now.
-    uint64_t WaitBeforeNext(uint64_t nNowUs) const;
-
-private:
-    long nDelayUs;
-    bool bStarted = false;
-    uint64_t nNextUs = 0;
-};
-
-// Counts frames and says, at most once a second, how many came per second.
-class CFrameRateMeter {
-public:
-    // Records a frame shown at nNowUs; returns true (with the rate in fRate) when a second or more
-    // has passed since the last report.
-    bool FrameShown(uint64_t nNowUs, double& fRate);
-
-private:
-    bool bStarted = false;
-    uint64_t nSinceUs = 0;
-    int nFrames = 0;
 };
 
 // The folders where the private picture folder may be made, best first: $XDG_RUNTIME_DIR (the

@@ -71,7 +71,7 @@ bool Checked(Display* pDisplay, F fRequest) {
 
 void CHackWindow::SetConnectionLostHandler(void (*pfn)()) { pfnConnectionLost = pfn; }
 
-bool CHackWindow::Open(const HackOptions& cOptions, std::string& sError) {
+bool CHackWindow::Open(const SaverOptions& cOptions, std::string& sError) {
     Close();
     pImpl = new Impl;
     Impl& x = *pImpl;

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "renderer/hack_options.h"
+#include "renderer/saver_options.h"
 #include "renderer/hack_run.h"
 
 class CHackWindow {
@@ -18,7 +18,7 @@ public:
 
     // Connects, finds or makes the window and makes a GL context current on it; false, with the
     // reason in sError, when any step fails (what was made is released by Close).
-    bool Open(const HackOptions& cOptions, std::string& sError);
+    bool Open(const SaverOptions& cOptions, std::string& sError);
     // Releases the context, then its own window (never a window it was lent), then the connection.
     void Close();
 

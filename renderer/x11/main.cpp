@@ -7,14 +7,15 @@
 #include <cstring>
 #include <string>
 
-#include "renderer/hack_options.h"
+#include "renderer/saver_options.h"
+#include "renderer/frame_pacing.h"
 #include "renderer/hack_run.h"
 #include "renderer/render_state.h"
 #include "renderer/scene.h"
 #include "renderer/stepped_scene_clock.h"
 #include "renderer/x11/hack_window.h"
-#include "renderer/x11/monotonic_clock.h"
-#include "renderer/x11/picture_folder.h"
+#include "renderer/offscreen/monotonic_clock.h"
+#include "renderer/offscreen/picture_folder.h"
 
 namespace {
 
@@ -30,16 +31,16 @@ void RemovePicturesOnLostDisplay() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const HackCommandLine cLine = ParseHackCommandLine(argc, argv);
-    if (cLine.eCommand == HackCommand::Help) {
-        std::fputs(kHackUsage, stdout);
+    const SaverCommandLine cLine = ParseSaverCommandLine(argc, argv);
+    if (cLine.eCommand == SaverCommand::Help) {
+        std::fputs(SaverUsage(SaverShell::X11), stdout);
         return 0;
     }
-    if (cLine.eCommand == HackCommand::Error) {
-        std::fprintf(stderr, "vantorel: %s\n%s", cLine.sError.c_str(), kHackUsage);
+    if (cLine.eCommand == SaverCommand::Error) {
+        std::fprintf(stderr, "vantorel: %s\n%s", cLine.sError.c_str(), SaverUsage(SaverShell::X11));
         return 2;
     }
-    const HackOptions& cOptions = cLine.cOptions;
+    const SaverOptions& cOptions = cLine.cOptions;
 
     // The ending signals are held back except while the loop waits: one that comes in the middle of a
     // frame is taken at the next wait, never lost between a check and a sleep.

@@ -345,7 +345,7 @@ TEST_F(HackOnXvfb, NoSuchWindowIsAMessageNotACrash) {
     }
 }
 
-TEST(HackCommandLine, BadOptionsEndWithCode2AndTheUsage) {
+TEST(SaverCommandLine, BadOptionsEndWithCode2AndTheUsage) {
     const std::vector<std::vector<std::string>> aCases = {
         {"-bogus"}, {"--delay"}, {"-delay", "fast"}, {"-window-id", "0"}, {"-window-id", "0xnothex"}, {"stray"},
     };

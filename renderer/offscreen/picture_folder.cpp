@@ -1,4 +1,4 @@
-#include "renderer/x11/picture_folder.h"
+#include "renderer/offscreen/picture_folder.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,4 +1,4 @@
-// The native hack's time: the monotonic clock, which neither the user nor NTP can set back, in
+// The native savers' time: the monotonic clock, which neither the user nor NTP can set back, in
 // microseconds for pacing and as the scene's millisecond tick count.
 #pragma once
 #include <cstdint>

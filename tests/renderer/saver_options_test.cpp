@@ -8,14 +8,15 @@
 #include <string>
 #include <vector>
 
-#include "renderer/hack_options.h"
+#include "renderer/saver_options.h"
+#include "renderer/frame_pacing.h"
 #include "renderer/hack_run.h"
 
 namespace {
 
-HackCommandLine Parse(std::vector<const char*> aArgs) {
+SaverCommandLine Parse(std::vector<const char*> aArgs) {
     aArgs.insert(aArgs.begin(), "vantorel");
-    return ParseHackCommandLine(static_cast<int>(aArgs.size()), aArgs.data());
+    return ParseSaverCommandLine(static_cast<int>(aArgs.size()), aArgs.data());
 }
 
 struct GoodLine {
@@ -26,7 +27,7 @@ struct GoodLine {
     bool bFps;
 };
 
-TEST(HackCommandLine, AcceptedLinesMeanWhatXscreensaverMeans) {
+TEST(SaverCommandLine, AcceptedLinesMeanWhatXscreensaverMeans) {
     const GoodLine aCases[] = {
         {{}, HackTarget::OwnWindow, 0, 16666, false},
         {{"-root"}, HackTarget::Root, 0, 16666, false},
@@ -42,8 +43,8 @@ TEST(HackCommandLine, AcceptedLinesMeanWhatXscreensaverMeans) {
         std::string sLine;
         for (const char* p : c.aArgs) sLine += std::string(p) + " ";
         SCOPED_TRACE(sLine);
-        const HackCommandLine r = Parse(c.aArgs);
-        ASSERT_EQ(r.eCommand, HackCommand::Run) << r.sError;
+        const SaverCommandLine r = Parse(c.aArgs);
+        ASSERT_EQ(r.eCommand, SaverCommand::Run) << r.sError;
         EXPECT_EQ(r.cOptions.eTarget, c.eTarget);
         if (c.eTarget == HackTarget::WindowId) {
             EXPECT_EQ(r.cOptions.nWindowId, c.nWindowId);
@@ -52,16 +53,16 @@ TEST(HackCommandLine, AcceptedLinesMeanWhatXscreensaverMeans) {
         EXPECT_EQ(r.cOptions.bFps, c.bFps);
     }
     EXPECT_EQ(Parse({"-display", ":7"}).cOptions.sDisplay, ":7");
-    EXPECT_EQ(Parse({"--help"}).eCommand, HackCommand::Help);
-    EXPECT_EQ(Parse({"-root", "-h"}).eCommand, HackCommand::Help);
+    EXPECT_EQ(Parse({"--help"}).eCommand, SaverCommand::Help);
+    EXPECT_EQ(Parse({"-root", "-h"}).eCommand, SaverCommand::Help);
     EXPECT_FALSE(Parse({}).cOptions.bPinned);
-    const HackCommandLine cPinned = Parse({"-root", "--time", "6.0006"});
-    ASSERT_EQ(cPinned.eCommand, HackCommand::Run) << cPinned.sError;
+    const SaverCommandLine cPinned = Parse({"-root", "--time", "6.0006"});
+    ASSERT_EQ(cPinned.eCommand, SaverCommand::Run) << cPinned.sError;
     EXPECT_TRUE(cPinned.cOptions.bPinned);
     EXPECT_EQ(cPinned.cOptions.nPinnedMs, 6001u);  // the nearest millisecond, as the frame renderer takes it
 }
 
-TEST(HackCommandLine, RefusedLinesSayWhy) {
+TEST(SaverCommandLine, RefusedLinesSayWhy) {
     const std::vector<std::vector<const char*>> aCases = {
         {"-bogus"}, {"--"}, {"-"}, {"root"}, {""}, {"-delay"}, {"-window-id"}, {"-display"},
         {"-delay", "-5"}, {"-delay", "+5"}, {"-delay", " 5"}, {"-delay", "5ms"}, {"-delay", "60000001"},
@@ -74,15 +75,15 @@ TEST(HackCommandLine, RefusedLinesSayWhy) {
         std::string sLine;
         for (const char* p : aArgs) sLine += std::string("[") + p + "]";
         SCOPED_TRACE(sLine);
-        const HackCommandLine r = Parse(aArgs);
-        EXPECT_EQ(r.eCommand, HackCommand::Error);
+        const SaverCommandLine r = Parse(aArgs);
+        EXPECT_EQ(r.eCommand, SaverCommand::Error);
         EXPECT_FALSE(r.sError.empty());
     }
 }
 
 // xscreensaver-settings builds the command line from vantorel.xml: every argument it can produce
 // (each control's arg with its default value, each arg-set) must be one the hack takes.
-TEST(HackCommandLine, TakesEveryArgumentOfItsSettingsDescription) {
+TEST(SaverCommandLine, TakesEveryArgumentOfItsSettingsDescription) {
     std::ifstream in(std::string(VANTOREL_SOURCE_DIR) + "/packaging/vantorel.xml");
     ASSERT_TRUE(in) << "no packaging/vantorel.xml";
     std::stringstream ss;
@@ -106,8 +107,8 @@ TEST(HackCommandLine, TakesEveryArgumentOfItsSettingsDescription) {
         for (std::string w; words >> w;) aWords.push_back(w);
         std::vector<const char*> aArgs;
         for (const std::string& w : aWords) aArgs.push_back(w.c_str());
-        const HackCommandLine r = Parse(aArgs);
-        EXPECT_EQ(r.eCommand, HackCommand::Run) << r.sError;
+        const SaverCommandLine r = Parse(aArgs);
+        EXPECT_EQ(r.eCommand, SaverCommand::Run) << r.sError;
     }
 }
 

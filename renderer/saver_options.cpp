@@ -1,4 +1,4 @@
-#include "renderer/hack_options.h"
+#include "renderer/saver_options.h"
 
 #include "renderer/stepped_scene_clock.h"
 
@@ -6,7 +6,9 @@
 #include <cstdlib>
 #include <cstring>
 
-const char kHackUsage[] =
+namespace {
+
+const char kX11Usage[] =
     "usage: vantorel [-window | -root | -window-id ID] [-delay USEC] [-fps] [-time SECONDS] [-display NAME]\n"
     "  -window         draw in a window of its own, 1024 x 768 (the default); Escape or q ends it\n"
     "  -root           draw on the window in XSCREENSAVER_WINDOW, else on the root window\n"
@@ -17,7 +19,18 @@ const char kHackUsage[] =
     "  -display NAME   the X display (default: $DISPLAY)\n"
     "Options take one dash or two (--root).\n";
 
-namespace {
+const char kWaylandUsage[] =
+    "usage: vantorel-wayland [--background] [--no-layer-shell] [-delay USEC] [-fps] [-time SECONDS] [-display NAME]\n"
+    "  (default)        the screensaver: the scene over every output until a key, a button or a pointer move\n"
+    "  --background     the scene on the background layer of every output, no input; only a signal ends it\n"
+    "  --no-layer-shell a fullscreen window on each output, as on desktops without layer-shell\n"
+    "  -delay USEC      at least this many microseconds from one frame to the next (default 16666; 0: every\n"
+    "                   frame the compositor asks for)\n"
+    "  -fps             print the frame rate on standard error once a second\n"
+    "  -time SECONDS    show the scene at that moment after its start, held still (as vantorel-frames --time)\n"
+    "  -display NAME    the Wayland display (default: $WAYLAND_DISPLAY)\n"
+    "Options take one dash or two (--fps). One saver runs at a time in a session: another one started\n"
+    "while it runs ends at once.\n";
 
 // A minute between frames is already a still picture; longer only overflows the timers.
 const long kMaxDelayUs = 60L * 1000 * 1000;
@@ -32,14 +45,16 @@ bool ParseDelay(const char* psz, long& nUs) {
     return true;
 }
 
-HackCommandLine Error(std::string sMessage) {
-    HackCommandLine c;
-    c.eCommand = HackCommand::Error;
+SaverCommandLine Error(std::string sMessage) {
+    SaverCommandLine c;
+    c.eCommand = SaverCommand::Error;
     c.sError = std::move(sMessage);
     return c;
 }
 
 }  // namespace
+
+const char* SaverUsage(SaverShell eShell) { return eShell == SaverShell::Wayland ? kWaylandUsage : kX11Usage; }
 
 bool ParseWindowId(const char* psz, unsigned long& nId) {
     if (psz == nullptr) return false;
@@ -59,8 +74,9 @@ bool ParseWindowId(const char* psz, unsigned long& nId) {
     return true;
 }
 
-HackCommandLine ParseHackCommandLine(int argc, const char* const* argv) {
-    HackCommandLine c;
+SaverCommandLine ParseSaverCommandLine(int argc, const char* const* argv, SaverShell eShell) {
+    const bool bX11 = eShell == SaverShell::X11;
+    SaverCommandLine c;
     for (int i = 1; i < argc; ++i) {
         const char* pszArg = argv[i];
         // One dash or two: "--root" is "-root"; "-" and "--" alone name nothing.
@@ -69,6 +85,10 @@ HackCommandLine ParseHackCommandLine(int argc, const char* const* argv) {
         else if (pszArg[0] == '-' && pszArg[1] != '\0' && pszArg[1] != '-') sName = pszArg + 1;
         else return Error(std::string("unknown option '") + pszArg + "'");
 
+        // Options of the other saver are unknown here, and so are their values.
+        const bool bOther = bX11 ? (sName == "background" || sName == "no-layer-shell")
+                                 : (sName == "root" || sName == "window" || sName == "window-id");
+        if (bOther) return Error(std::string("unknown option '") + pszArg + "'");
         const bool bTakesValue = sName == "window-id" || sName == "delay" || sName == "display" || sName == "time";
         const char* pszValue = nullptr;
         if (bTakesValue) {
@@ -77,7 +97,7 @@ HackCommandLine ParseHackCommandLine(int argc, const char* const* argv) {
         }
 
         if (sName == "h" || sName == "help") {
-            c.eCommand = HackCommand::Help;
+            c.eCommand = SaverCommand::Help;
             return c;
         } else if (sName == "root") {
             c.cOptions.eTarget = HackTarget::Root;
@@ -98,6 +118,10 @@ HackCommandLine ParseHackCommandLine(int argc, const char* const* argv) {
             c.cOptions.bPinned = true;
         } else if (sName == "display") {
             c.cOptions.sDisplay = pszValue;
+        } else if (sName == "background") {
+            c.cOptions.bBackground = true;
+        } else if (sName == "no-layer-shell") {
+            c.cOptions.bNoLayerShell = true;
         } else {
             return Error(std::string("unknown option '") + pszArg + "'");
         }

@@ -1,0 +1,47 @@
+// When a screensaver that covers the screen by itself (the Wayland shell) gives the desktop back: the
+// user's key or button, a pointer that really moved, an ending signal, or no surface left to draw on.
+// A saver drawn as a background takes no input and ends only on a signal. The shell feeds in what
+// happened and ends the run once this says so.
+#pragma once
+
+enum class WakeReason {
+    None,
+    Key,        // a key pressed (a release alone is not the user coming back)
+    Button,     // a pointer button pressed
+    Pointer,    // the pointer moved beyond kWakeDistance from where it first rested on a surface
+    Signal,     // SIGTERM, SIGINT or SIGHUP
+    NoSurface,  // the compositor closed or took away every surface
+};
+
+// How far, in surface coordinates, the pointer may wander before it counts as the user: a table
+// knocked or a mouse settling after the saver appeared moves it a pixel or two.
+constexpr double kWakeDistance = 10.0;
+
+class CWakeRules {
+public:
+    // bTakesInput: false for the background, where only a signal ends the run.
+    explicit CWakeRules(bool bTakesInput) : bTakesInput(bTakesInput) {}
+
+    void OnKeyPress();
+    void OnButtonPress();
+    // The pointer came onto a surface at (x, y) in that surface's coordinates, or a surface appeared
+    // under it: where it rests now is where later motion is measured from, and the next motion event
+    // is the compositor placing it, not the user.
+    void OnPointerEnter(double x, double y);
+    void OnPointerMotion(double x, double y);
+    void OnSignal();
+    // The number of surfaces still shown, after one came or went.
+    void OnSurfaceCount(unsigned nSurfaces);
+
+    WakeReason Reason() const { return eReason; }
+    bool Ended() const { return eReason != WakeReason::None; }
+
+private:
+    void EndWith(WakeReason e);
+
+    bool bTakesInput;
+    WakeReason eReason = WakeReason::None;
+    bool bRest = false;         // a resting point is known
+    bool bPlacingMotion = false;  // the next motion event only places the pointer
+    double fRestX = 0.0, fRestY = 0.0;
+};

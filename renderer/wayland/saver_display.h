@@ -1,0 +1,83 @@
+// The Wayland session as the saver sees it: the connection, the compositor's globals, one view per
+// output (added and removed as the registry announces outputs), the seat's keyboard and pointer, and
+// one EGL context that draws every view, so the pictures are loaded once.
+#pragma once
+#include <EGL/egl.h>
+#include <wayland-client.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "renderer/saver_options.h"
+#include "renderer/wake_rules.h"
+#include "renderer/wayland/output_view.h"
+
+class CSaverDisplay {
+public:
+    CSaverDisplay(const SaverOptions& cOptions, CWakeRules& cRules);
+    ~CSaverDisplay();
+    CSaverDisplay(const CSaverDisplay&) = delete;
+    CSaverDisplay& operator=(const CSaverDisplay&) = delete;
+
+    // Connects to the display (the option's, else $WAYLAND_DISPLAY), binds the globals, sets up EGL
+    // and makes a surface on every output. False with a one-line reason when any of it cannot be done.
+    bool Open(std::string& sError);
+
+    // True (with a reason) when the desktop offers no layer-shell and fullscreen windows stand in.
+    bool UsesWindows() const { return cKit.pLayerShell == nullptr; }
+
+    // Waits up to nTimeoutMs (-1: for ever) for the compositor or for nWakeFd to become readable,
+    // and dispatches what came. False when the connection is lost. bWakeFd: nWakeFd is readable.
+    bool Wait(int nTimeoutMs, int nWakeFd, bool& bWakeFd);
+
+    // Every view whose picture is due, in output order.
+    std::vector<COutputView*> DueViews();
+    // Makes the context current on the view's surface (the first time also swapping without waiting).
+    bool MakeCurrent(COutputView& cView);
+    // Shows what was drawn for the view and asks for its next frame.
+    bool Present(COutputView& cView);
+    // The output's name for messages ("HEADLESS-1", or "output 2" where the compositor gives none).
+    std::string ViewName(const COutputView& cView) const;
+
+private:
+    struct SOutput {
+        CSaverDisplay* pOwner = nullptr;
+        uint32_t nGlobal = 0;
+        wl_output* pOutput = nullptr;
+        int nScale = 1, nPendingScale = 1;
+        int nModeWidth = 0, nModeHeight = 0;
+        std::string sName;
+        bool bDescribed = false;  // its first done event came: scale and mode are known
+        std::unique_ptr<COutputView> pView;
+    };
+
+    static const wl_registry_listener kRegistryListener;
+    static const wl_output_listener kOutputListener;
+    static const wl_seat_listener kSeatListener;
+    static const wl_keyboard_listener kKeyboardListener;
+    static const wl_pointer_listener kPointerListener;
+    static const xdg_wm_base_listener kWmBaseListener;
+
+    void AddOutput(uint32_t nGlobal, uint32_t nVersion);
+    void RemoveGlobal(uint32_t nGlobal);
+    void OutputDescribed(SOutput& cOutput);
+    void MakeView(SOutput& cOutput);
+    void DropClosedViews();
+    unsigned ViewCount() const;
+    bool OpenEgl(std::string& sError);
+
+    SaverOptions cOptions;
+    CWakeRules& cRules;
+    SSurfaceKit cKit;
+    wl_display* pDisplay = nullptr;
+    wl_registry* pRegistry = nullptr;
+    wl_seat* pSeat = nullptr;
+    wl_keyboard* pKeyboard = nullptr;
+    wl_pointer* pPointer = nullptr;
+    EGLContext eglContext = EGL_NO_CONTEXT;
+    std::vector<std::unique_ptr<SOutput>> aOutputs;
+    bool bStarted = false;  // the globals are bound: outputs announced from now on get views at once
+    bool bViewsMade = false;
+};

@@ -1,0 +1,326 @@
+#!/usr/bin/env bash
+# vantorel-wayland on a real compositor: a headless sway (pixman renderer, no input devices) run as an
+# ordinary user made for the purpose (sway will not run as root), with its own mode-0700 runtime folder.
+# grim takes each output's picture, wtype types on a virtual keyboard, swaymsg adds outputs and sets
+# modes and scales, swayidle starts the saver after an idle time.
+#   sway_saver_test.sh CASE SAVER FRAMES_TOOL [KEEP.png]
+# CASE is one of: outputs scale hotplug ending idle fallback frames.
+# Every wait is for a condition, with a generous deadline: a busy machine makes this slower, not red.
+set -u
+case_name=$1 saver=$2 frames=$3 keep=${4:-}
+user=vantorel-wl
+# The same threshold as the hack's pinned-moment test: the next frame (50 ms on) is well above it.
+same_frame=0.004
+pinned_s=25 next_s=25.05
+
+fail() {
+    echo "FAIL: $*"
+    [ -f "${work:-}/saver.log" ] && { echo "--- saver log"; tr -d '\0' < "$work/saver.log" | grep -av '^\[' | tail -20; }
+    [ -f "${work:-}/sway.log" ] && { echo "--- sway log"; tail -10 "$work/sway.log"; }
+    exit 1
+}
+for tool in sway swaymsg grim wtype swayidle compare convert identify runuser python3; do
+    command -v "$tool" >/dev/null || fail "$tool is missing (bash scripts/deps.sh installs it)"
+done
+[ -x "$saver" ] || fail "no saver at $saver"
+[ -x "$frames" ] || fail "no frame renderer at $frames"
+[ "$(id -u)" -eq 0 ] || { echo "SKIP: the test makes its own user for sway, which needs root"; exit 77; }
+id "$user" >/dev/null 2>&1 || useradd --system --no-create-home --shell /usr/sbin/nologin \
+    --comment "Vantorel Wayland test" "$user" || fail "cannot add the user $user"
+
+work=$(mktemp -d /tmp/vantorel-wayland-XXXXXX)
+chmod 755 "$work"
+mkdir -p "$work/run" "$work/shots" "$work/bin" "$work/frames"
+chown "$user" "$work/run" "$work/shots"
+chmod 700 "$work/run"
+# The build tree may be closed to that user: the saver runs from a copy it may read and execute.
+cp "$saver" "$work/bin/vantorel-wayland"
+chmod 755 "$work/bin/vantorel-wayland"
+saver=$work/bin/vantorel-wayland
+sway_pid=
+cleanup() {
+    pkill -u "$user" -f "$work/bin/vantorel-wayland" 2>/dev/null
+    pkill -u "$user" -x wtype 2>/dev/null
+    pkill -u "$user" -x swayidle 2>/dev/null
+    [ -n "$sway_pid" ] && kill "$sway_pid" 2>/dev/null
+    wait 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+before() { [ "$(date +%s)" -lt "$1" ]; }
+less() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a + 0 < b + 0) }'; }
+rmse() { compare -metric RMSE "$1" "$2" null: 2>&1 | sed -n 's/.*(\([0-9.e-]*\)).*/\1/p'; }
+# Runs a command as the user in the session's environment; NAME=VALUE words first add to it.
+run_as() {
+    runuser -u "$user" -- env -i "HOME=$work" "USER=$user" "LOGNAME=$user" "PATH=/usr/bin:/bin" \
+        "XDG_RUNTIME_DIR=$work/run" "WAYLAND_DISPLAY=wayland-1" "SWAYSOCK=$work/run/sway.sock" "$@"
+}
+msg() { run_as timeout 20 swaymsg "$@" >/dev/null || fail "swaymsg $* failed"; }
+
+# Starts sway with the given output lines (HEADLESS-1, -2, ... in the order the outputs are made).
+start_sway() {
+    local outputs=$1
+    { printf '%s\n' "$outputs"; echo 'default_border none'; echo 'focus_follows_mouse no'; } > "$work/sway.config"
+    chmod 644 "$work/sway.config"
+    run_as WLR_BACKENDS=headless WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 \
+        WLR_HEADLESS_OUTPUTS="$(printf '%s\n' "$outputs" | grep -c '^output')" \
+        sway -c "$work/sway.config" > "$work/sway.log" 2>&1 &
+    sway_pid=$!
+    # sway takes SWAYSOCK for its own socket's path.
+    local deadline=$(( $(date +%s) + 60 ))
+    while before "$deadline"; do
+        [ -S "$work/run/sway.sock" ] && [ -S "$work/run/wayland-1" ] && break
+        sleep 0.1
+    done
+    [ -S "$work/run/wayland-1" ] || fail "sway did not start"
+    deadline=$(( $(date +%s) + 60 ))
+    while before "$deadline"; do run_as timeout 20 swaymsg -t get_version >/dev/null 2>&1 && return 0; sleep 0.1; done
+    fail "sway does not answer swaymsg"
+}
+
+# A virtual keyboard that stays for the whole test: the seat has a keyboard before the saver starts,
+# as a desk has, so keys typed later reach the surface that holds the keyboard.
+hold_keyboard() { run_as wtype -s 3600000 >/dev/null 2>&1 & sleep 0.5; }
+press() { run_as timeout 20 wtype -k "$1" || fail "wtype -k $1 failed"; }
+
+# Starts the saver with ARGS as the user; its log (WAYLAND_DEBUG with -d) in saver.log.
+start_saver() {
+    local debug=()
+    [ "${1:-}" = -d ] && { debug=(WAYLAND_DEBUG=client); shift; }
+    run_as "${debug[@]}" "$saver" "$@" > "$work/saver.log" 2>&1 &
+    runner=$!
+    local deadline=$(( $(date +%s) + 30 ))
+    saver_pid=
+    # $runner is the shell that runs runuser, whose child is the saver.
+    local runuser_pid
+    while before "$deadline"; do
+        runuser_pid=$(pgrep -P "$runner" | head -1)
+        [ -n "$runuser_pid" ] && saver_pid=$(pgrep -P "$runuser_pid" | head -1) && [ -n "$saver_pid" ] && break
+        sleep 0.05
+    done
+    [ -n "$saver_pid" ] || fail "the saver did not start"
+}
+# Waits for the saver started last to end; its exit code in $ended_with. Fails after SECONDS.
+wait_saver_end() {
+    local deadline=$(( $(date +%s) + $1 ))
+    while before "$deadline"; do kill -0 "$runner" 2>/dev/null || break; sleep 0.05; done
+    kill -0 "$runner" 2>/dev/null && return 1
+    wait "$runner"; ended_with=$?
+    return 0
+}
+
+shot() { run_as timeout 20 grim -o "$1" "$work/shots/$2.png" 2>/dev/null && cp "$work/shots/$2.png" "$work/$2.png"; }
+frame() {  # frame SIZE SECONDS: the headless frame renderer's picture, as $work/frames/SIZE-SECONDS.png
+    local out=$work/frames/$1-$2.png
+    if [ ! -f "$out" ]; then
+        local dir; dir=$(mktemp -d "$work/frames/XXXX")
+        "$frames" --size "$1" --out "$dir" --time "$2" >/dev/null || fail "vantorel-frames --size $1 --time $2 failed"
+        mv "$dir"/frame-*.png "$out"; rmdir "$dir"
+    fi
+    echo "$out"
+}
+# The output shows the pinned moment as the frame renderer draws it at SIZE, and the next frame would
+# not pass for it. Waits for the picture (the first one at a new size may still be on its way).
+expect_pinned() {
+    local output=$1 size=$2 want next d n
+    want=$(frame "$size" "$pinned_s")
+    local deadline=$(( $(date +%s) + 60 ))
+    while before "$deadline"; do
+        shot "$output" "$output" && [ "$(identify -format '%wx%h' "$work/$output.png")" = "$size" ] &&
+            d=$(rmse "$work/$output.png" "$want") && less "$d" "$same_frame" && break
+        sleep 0.2
+    done
+    [ "$(identify -format '%wx%h' "$work/$output.png" 2>/dev/null)" = "$size" ] ||
+        fail "$output: picture of $(identify -format '%wx%h' "$work/$output.png" 2>/dev/null) pixels, not $size"
+    d=$(rmse "$work/$output.png" "$want")
+    n=$(rmse "$work/$output.png" "$(frame "$size" "$next_s")")
+    echo "$output ($size): RMSE $d against the pinned moment, $n against the next frame"
+    less "$d" "$same_frame" || fail "$output does not show the pinned moment at $size (RMSE $d)"
+    less "$same_frame" "$n" || fail "the threshold cannot tell the next frame from the pinned one ($n)"
+}
+# The output shows the scene (not the compositor's plain background) and its picture changes.
+expect_moving() {
+    local output=$1 d deadline=$(( $(date +%s) + 60 ))
+    while before "$deadline"; do
+        shot "$output" a && less 0.05 "$(convert "$work/a.png" -colorspace Gray -format '%[fx:standard_deviation]' info:)" && break
+        sleep 0.2
+    done
+    less 0.05 "$(convert "$work/a.png" -colorspace Gray -format '%[fx:standard_deviation]' info:)" ||
+        fail "$output shows no scene"
+    while before "$deadline"; do
+        sleep 0.3
+        shot "$output" b && d=$(rmse "$work/a.png" "$work/b.png") && less 0.005 "$d" && { echo "$output moves (RMSE $d)"; return 0; }
+    done
+    fail "$output does not move"
+}
+cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+
+two_outputs='output HEADLESS-1 mode 960x540 position 0 0
+output HEADLESS-2 mode 640x480 position 960 0'
+
+case $case_name in
+outputs)
+    # Two outputs of different size and aspect: each shows the pinned moment at its own size.
+    start_sway "$two_outputs"
+    start_saver -time "$pinned_s"
+    expect_pinned HEADLESS-1 960x540
+    expect_pinned HEADLESS-2 640x480
+    if [ -n "$keep" ]; then
+        convert "$work/HEADLESS-1.png" "$work/HEADLESS-2.png" -background '#202020' +append "$keep"
+    fi
+    ;;
+scale)
+    # An output at scale 2: the buffer has the output's physical size, not its logical one.
+    start_sway 'output HEADLESS-1 mode 1280x720 scale 2 position 0 0'
+    start_saver -d -time "$pinned_s"
+    expect_pinned HEADLESS-1 1280x720
+    tr -d '\0' < "$work/saver.log" | grep -aq 'wl_surface@[0-9]*\.set_buffer_scale(2)' ||
+        fail "the surface did not take the output's scale"
+    ;;
+hotplug)
+    # An output made during the run gets its surface at its own size, the same moment as the others.
+    start_sway "$two_outputs"
+    start_saver -time "$pinned_s"
+    expect_pinned HEADLESS-1 960x540
+    msg create_output
+    msg output HEADLESS-3 mode 800x600 position 1600 0
+    expect_pinned HEADLESS-3 800x600
+    # The output goes: its surface goes with it, the run and the other outputs go on.
+    msg output HEADLESS-3 disable
+    sleep 1
+    kill -0 "$saver_pid" 2>/dev/null || fail "the saver ended when one of its outputs went"
+    expect_pinned HEADLESS-1 960x540
+    expect_pinned HEADLESS-2 640x480
+    kill -TERM "$saver_pid"; wait_saver_end 30 || fail "SIGTERM did not end the saver"
+    # Moving, the new output moves with the others.
+    start_saver
+    msg create_output
+    msg output HEADLESS-4 mode 800x600 position 1600 0
+    expect_moving HEADLESS-4
+    expect_moving HEADLESS-1
+    ;;
+ending)
+    start_sway "$two_outputs"
+    hold_keyboard
+    # Escape ends the run with code 0, every surface released.
+    start_saver
+    expect_moving HEADLESS-1
+    # Started again while it runs (as idle daemons do), a second saver ends at once and the first goes on.
+    run_as timeout 30 "$saver"; second=$?
+    [ "$second" -eq 0 ] || fail "the second saver ended with $second, not 0"
+    kill -0 "$saver_pid" 2>/dev/null || fail "the first saver ended when a second one started"
+    press Escape
+    wait_saver_end 30 || fail "Escape did not end the saver"
+    [ "$ended_with" -eq 0 ] || fail "after Escape the saver ended with $ended_with"
+    echo "Escape ended the saver with 0; a second one started meanwhile ended at once with 0"
+    # Any other key too.
+    start_saver
+    expect_moving HEADLESS-2
+    press a
+    wait_saver_end 30 || fail "a key did not end the saver"
+    # SIGTERM ends it with code 0.
+    start_saver -time "$pinned_s"
+    expect_pinned HEADLESS-1 960x540
+    kill -TERM "$saver_pid"
+    wait_saver_end 30 || fail "SIGTERM did not end the saver"
+    [ "$ended_with" -eq 0 ] || fail "after SIGTERM the saver ended with $ended_with"
+    # The background takes no keys: only a signal ends it.
+    start_saver --background -time "$pinned_s"
+    expect_pinned HEADLESS-2 640x480
+    press Escape
+    press a
+    sleep 2
+    kill -0 "$saver_pid" 2>/dev/null || fail "a key ended the background"
+    kill -HUP "$saver_pid"
+    wait_saver_end 30 || fail "SIGHUP did not end the background"
+    [ "$ended_with" -eq 0 ] || fail "after SIGHUP the background ended with $ended_with"
+    echo "other keys and SIGTERM end the saver; the background outlives keys and ends on SIGHUP"
+    ;;
+idle)
+    # The desktop's idle daemon starts the saver after the idle time; a key ends it.
+    start_sway "$two_outputs"
+    hold_keyboard
+    run_as swayidle -w timeout 2 "$saver" > "$work/swayidle.log" 2>&1 &
+    deadline=$(( $(date +%s) + 60 ))
+    saver_pid=
+    while before "$deadline"; do saver_pid=$(pgrep -u "$user" -f "^$saver" | head -1); [ -n "$saver_pid" ] && break; sleep 0.1; done
+    [ -n "$saver_pid" ] || fail "swayidle did not start the saver"
+    expect_moving HEADLESS-1
+    expect_moving HEADLESS-2
+    press Escape
+    deadline=$(( $(date +%s) + 30 ))
+    while before "$deadline"; do kill -0 "$saver_pid" 2>/dev/null || break; sleep 0.05; done
+    kill -0 "$saver_pid" 2>/dev/null && fail "Escape did not end the saver swayidle started"
+    echo "swayidle started the saver after 2 s idle; Escape ended it"
+    ;;
+fallback)
+    # Without layer-shell: a fullscreen window on each output, the same picture, the same keys.
+    start_sway "$two_outputs"
+    hold_keyboard
+    start_saver --no-layer-shell -time "$pinned_s"
+    expect_pinned HEADLESS-1 960x540
+    expect_pinned HEADLESS-2 640x480
+    grep -q 'offers no screensaver surface' "$work/saver.log" || fail "no note that the desktop has no layer-shell"
+    [ "$(grep -c . "$work/saver.log")" -eq 1 ] || fail "more than one line on standard error"
+    press Escape
+    wait_saver_end 30 || fail "Escape did not end the fullscreen windows"
+    [ "$ended_with" -eq 0 ] || fail "after Escape the saver ended with $ended_with"
+    ;;
+frames)
+    # Frames are paced by the compositor: no picture for a surface whose frame callback has not come,
+    # and nothing at all while every output is hidden (here: the background under fullscreen windows).
+    start_sway "$two_outputs"
+    start_saver -d --background
+    bg_runner=$runner bg_pid=$saver_pid bg_log=$work/background.log
+    expect_moving HEADLESS-1
+    expect_moving HEADLESS-2
+    # The covering windows: the fallback's fullscreen window on each output, a still. The background
+    # goes on writing its log under the new name.
+    mv "$work/saver.log" "$bg_log"
+    start_saver --no-layer-shell -time "$pinned_s"
+    expect_pinned HEADLESS-1 960x540
+    expect_pinned HEADLESS-2 640x480
+    # Both outputs show the windows: from now on the background's surfaces are hidden.
+    sleep 1
+    pictures() { tr -d '\0' < "$bg_log" | grep -ac -- '-> wl_surface@[0-9]*\.attach('; }
+    p0=$(pictures) c0=$(cpu_ticks "$bg_pid")
+    sleep 3
+    p1=$(pictures) c1=$(cpu_ticks "$bg_pid")
+    echo "hidden for 3 s: $((p1 - p0)) pictures, $((c1 - c0)) ticks of CPU ($(getconf CLK_TCK) a second)"
+    [ "$p1" -eq "$p0" ] || fail "the background drew $((p1 - p0)) pictures while hidden"
+    [ $((c1 - c0)) -le 10 ] || fail "the hidden background used $((c1 - c0)) ticks of CPU in 3 s"
+    kill -TERM "$saver_pid"; wait_saver_end 30 || fail "the windows did not end"
+    # Uncovered, it draws again.
+    deadline=$(( $(date +%s) + 60 ))
+    while before "$deadline"; do [ "$(pictures)" -gt "$p1" ] && break; sleep 0.1; done
+    [ "$(pictures)" -gt "$p1" ] || fail "the background did not draw again once uncovered"
+    kill -TERM "$bg_pid"
+    deadline=$(( $(date +%s) + 30 ))
+    while before "$deadline"; do kill -0 "$bg_runner" 2>/dev/null || break; sleep 0.05; done
+    # Every picture after a surface's first waited for that surface's frame callback.
+    tr -d '\0' < "$bg_log" | python3 -c '
+import re, sys
+pending, done, armed, pictures, attached, bad = {}, {}, {}, {}, set(), []
+for line in sys.stdin:
+    m = re.search(r"-> wl_surface@(\d+)\.frame\(new id wl_callback@(\d+)\)", line)
+    if m: pending[m[1]] = m[2]; done[m[2]] = False; continue
+    m = re.search(r"wl_callback@(\d+)\.done\(", line)
+    if m: done[m[1]] = True; continue
+    m = re.search(r"-> wl_surface@(\d+)\.attach\(wl_buffer", line)
+    if m:
+        s = m[1]
+        if s in armed and not done.get(armed[s], False): bad.append(s)
+        attached.add(s); continue
+    m = re.search(r"-> wl_surface@(\d+)\.commit\(", line)
+    if m and m[1] in attached:
+        s = m[1]; attached.discard(s); armed[s] = pending.get(s); pictures[s] = pictures.get(s, 0) + 1
+print("pictures per surface:", dict(sorted(pictures.items())), "drawn without a frame callback:", len(bad))
+sys.exit(1 if bad or len(pictures) != 2 or min(pictures.values()) < 10 else 0)
+' || fail "a picture was drawn before its frame callback came (or too few pictures)"
+    ;;
+*)
+    fail "unknown case $case_name"
+    ;;
+esac
+echo "PASS: $case_name"
