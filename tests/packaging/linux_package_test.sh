@@ -16,18 +16,20 @@ work=$(mktemp -d /tmp/vantorel-pkg-XXXXXX)
 trap 'rm -rf "$work"' EXIT
 
 files="./usr/bin/vantorel-add-to-xscreensaver
+./usr/bin/vantorel-wayland
 ./usr/libexec/xscreensaver/vantorel
 ./usr/share/doc/vantorel/changelog.Debian.gz
 ./usr/share/doc/vantorel/copyright
 ./usr/share/lintian/overrides/vantorel
 ./usr/share/man/man6/vantorel-add-to-xscreensaver.6.gz -> vantorel.6.gz
+./usr/share/man/man6/vantorel-wayland.6.gz -> vantorel.6.gz
 ./usr/share/man/man6/vantorel.6.gz
 ./usr/share/xscreensaver/config/vantorel.xml"
 listed=$(dpkg-deb --contents "$deb" | awk '$1 !~ /^d/ { $1 = $2 = $3 = $4 = $5 = ""; sub(/^ +/, ""); print }' | sort)
 check "the package holds exactly the release's files, got:
 $listed" '[ "$listed" = "$files" ]'
 check "files are root's, programs 0755, the rest 0644" \
-    '! dpkg-deb --contents "$deb" | awk '"'"'$2 != "root/root" || ($1 !~ /^(drwxr-xr-x|-rwxr-xr-x|-rw-r--r--|lrwxrwxrwx)$/) || ($1 == "-rwxr-xr-x" && $6 !~ /\/(vantorel|vantorel-add-to-xscreensaver)$/)'"'"' | grep -q .'
+    '! dpkg-deb --contents "$deb" | awk '"'"'$2 != "root/root" || ($1 !~ /^(drwxr-xr-x|-rwxr-xr-x|-rw-r--r--|lrwxrwxrwx)$/) || ($1 == "-rwxr-xr-x" && $6 !~ /\/(vantorel|vantorel-add-to-xscreensaver|vantorel-wayland)$/)'"'"' | grep -q .'
 
 field() { dpkg-deb --field "$deb" "$1"; }
 check "Package vantorel, Version 1.00-1, Architecture amd64" \
@@ -36,8 +38,8 @@ check "Section x11, Priority optional" '[ "$(field Section) $(field Priority)" =
 check "Recommends xscreensaver" '[ "$(field Recommends)" = xscreensaver ]'
 # dpkg-shlibdeps writes minimum versions from the symbols the program uses: a hand-typed list would
 # not carry glibc's.
-check "Depends read from the program: libc6 (>= 2.x), libx11-6, libglx0, libopengl0, libglu1-mesa ($(field Depends))" \
-    'field Depends | grep -Eq "libc6 \(>= 2\.[0-9]+\)" && for l in libx11-6 libglx0 libopengl0 libglu1-mesa libstdc++6; do field Depends | grep -q "$l" || exit 1; done'
+check "Depends read from the programs: libc6 (>= 2.x), libx11-6, libglx0, libopengl0, libglu1-mesa, libwayland-client0, libwayland-egl1, libegl1 ($(field Depends))" \
+    'field Depends | grep -Eq "libc6 \(>= 2\.[0-9]+\)" && for l in libx11-6 libglx0 libopengl0 libglu1-mesa libstdc++6 libwayland-client0 libwayland-egl1 libegl1; do field Depends | grep -q "$l" || exit 1; done'
 check "a Maintainer with a mail address" 'field Maintainer | grep -Eq "^[^<]+ <[^@ ]+@[^> ]+>$"'
 check "a synopsis and a long description" \
     '[ -n "$(field Description | head -1)" ] && [ "$(field Description | wc -l)" -ge 4 ]'
@@ -73,12 +75,14 @@ xml=$work/deb/usr/share/xscreensaver/config/vantorel.xml
 check "vantorel.xml's description ends with the authorship and year line" \
     'sed -n "/<_description>/,/<\/_description>/p" "$xml" | grep -v "^ *<" | sed "/^\s*$/d" | tail -1 | grep -Eq "^Written by .+; 2026\.$"'
 
-hack=$work/deb/usr/libexec/xscreensaver/vantorel
-check "the hack is stripped" '! readelf -S "$hack" | grep -q "\.symtab"'
-check "no folder of this build in the hack" \
-    '! grep -aqF -e "$source_dir" -e "$binary_dir" "$hack"'
-check "the hack is the one built, stripped" \
-    'strip -o "$work/built" "$binary_dir/bin/vantorel" && cmp -s "$work/built" "$hack"'
+for program in libexec/xscreensaver/vantorel bin/vantorel-wayland; do
+    installed=$work/deb/usr/$program
+    check "$program is stripped" '! readelf -S "$installed" | grep -q "\.symtab"'
+    check "no folder of this build in $program" \
+        '! grep -aqF -e "$source_dir" -e "$binary_dir" "$installed"'
+    check "$program is the one built, stripped" \
+        'strip -o "$work/built" "$binary_dir/bin/$(basename "$program")" && cmp -s "$work/built" "$installed"'
+done
 
 [ $fail -eq 0 ] && echo "Linux release as expected: $(basename "$deb") ($(field Depends)), $(basename "$tarball")"
 exit $fail
