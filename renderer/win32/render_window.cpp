@@ -4,7 +4,7 @@
 
 #include "renderer/render_state.h"
 #include "common/win32/startup_timing.h"
-#include "renderer/win32/monitor_covers.h"
+#include "renderer/win32/monitor_views.h"
 
 bool bActive = true;
 CKeyTable cKeyTable;
@@ -13,9 +13,9 @@ HWND hRenderWnd = nullptr;
 HDC hRenderDC = nullptr;
 HGLRC hRenderRC = nullptr;
 
-namespace {
+CMonitorViews cMonitorViews;
 
-CMonitorCovers cCovers;
+namespace {
 
 const char kRegisteredClass[] = "OpenGL";
 // Class names match without regard to case: this names the class registered above.
@@ -70,8 +70,8 @@ bool OpenRenderWindow(const char* pszTitle, int nWidth, int nHeight, int nBits) 
     // No windowed fallback: a display that cannot show the scene full size ends the renderer.
     if (ChangeDisplaySettingsA(&dm, CDS_FULLSCREEN) != DISP_CHANGE_SUCCESSFUL) return false;
     startup_timing::Mark("renderer", "display-mode");
-    // The other monitors as they are after the switch: it can move them.
-    cCovers.Open(hRenderInstance);
+    // The other monitors as they are after the switch (it can move them), black until their scenes start.
+    cMonitorViews.Open(hRenderInstance);
 
     ShowCursor(FALSE);
 
@@ -113,16 +113,18 @@ bool OpenRenderWindow(const char* pszTitle, int nWidth, int nHeight, int nBits) 
         CloseRenderWindow();
         return false;
     }
+    // The other monitors draw with this context once the pictures are in it.
+    cMonitorViews.StartScenes(hRenderDC, hRenderRC);
     startup_timing::Mark("renderer", "scene-ready");
     return true;
 }
 
 void CloseRenderWindow() {
-    // The covers go while every monitor is still where it was during the run: restoring the primary's
-    // mode can move the others, and covers left behind would black out pieces of the desktop coming
-    // back while the monitors they were meant for showed it (and the display change the restore sends
-    // finds nothing to follow). Until the window goes, the scene stays on the primary alone.
-    cCovers.Close();
+    // The other monitors' windows go while every monitor is still where it was during the run:
+    // restoring the primary's mode can move the others, and windows left behind would hide pieces of
+    // the desktop coming back while the monitors they were meant for showed it (and the display change
+    // the restore sends finds nothing to follow). Until the window goes, the scene stays on the primary.
+    cMonitorViews.Close();
     ChangeDisplaySettingsA(nullptr, 0);
     ShowCursor(TRUE);
     if (hRenderRC) {
@@ -161,8 +163,8 @@ LRESULT CALLBACK RenderWindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lP
         cKeyTable.KeyUp(wParam);
         return 0;
     case WM_DISPLAYCHANGE:
-        // Monitors came, went or moved: the covers follow.
-        cCovers.Follow();
+        // Monitors came, went or moved: the other monitors' windows follow.
+        cMonitorViews.Follow();
         break;
     case WM_SIZE:
         ResizeViewport(LOWORD(lParam), HIWORD(lParam));

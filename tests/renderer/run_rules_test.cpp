@@ -3,7 +3,8 @@
 
 #include <vector>
 
-#include "renderer/cover_layout.h"
+#include "renderer/monitor_layout.h"
+#include "renderer/renderer_options.h"
 #include "renderer/key_table.h"
 
 namespace {
@@ -65,33 +66,66 @@ TEST(KeyTable, KeepsTheDownStateAndIgnoresCodesOutsideTheTable) {
 struct LayoutCase {
     const char* pszWhat;
     std::vector<SScreenRect> aMonitors;
-    std::vector<SScreenRect> aCovers;
+    std::vector<SMonitorPiece> aPieces;
 };
 
-TEST(CoverLayout, CoversWhatThePrimaryDoesNotShow) {
+TEST(MonitorLayout, SceneOnEveryMonitorApartFromThePrimaryCoversWhereItOverlaps) {
     const SScreenRect rcPrimary = {0, 0, 1024, 768};
     const LayoutCase aCases[] = {
         {"one monitor", {rcPrimary}, {}},
-        {"right of it", {rcPrimary, {1024, 0, 2048, 768}}, {{1024, 0, 2048, 768}}},
+        {"right of it, another size", {rcPrimary, {1024, 0, 2304, 720}}, {{{1024, 0, 2304, 720}, true, 1}}},
         {"left, above, negative coordinates",
          {{-1920, -312, 0, 768}, rcPrimary, {0, -1080, 1920, 0}},
-         {{-1920, -312, 0, 768}, {0, -1080, 1920, 0}}},
+         {{{-1920, -312, 0, 768}, true, 0}, {{0, -1080, 1920, 0}, true, 2}}},
         {"mirrored monitor reported twice", {rcPrimary, {1024, 0, 2048, 768}, {1024, 0, 2048, 768}},
-         {{1024, 0, 2048, 768}}},
+         {{{1024, 0, 2048, 768}, true, 1}}},
         {"empty monitor", {rcPrimary, {3000, 0, 3000, 768}}, {}},
-        {"larger monitor around the primary: the ring",
+        {"larger monitor around the primary: a black ring",
          {{-100, -50, 1124, 818}},
-         {{-100, -50, 1124, 0}, {-100, 768, 1124, 818}, {-100, 0, 0, 768}, {1024, 0, 1124, 768}}},
-        {"overlapping the primary's right part", {{800, 0, 1824, 768}}, {{1024, 0, 1824, 768}}},
+         {{{-100, -50, 1124, 0}, false, 0},
+          {{-100, 768, 1124, 818}, false, 0},
+          {{-100, 0, 0, 768}, false, 0},
+          {{1024, 0, 1124, 768}, false, 0}}},
+        {"overlapping the primary's right part", {rcPrimary, {800, 0, 1824, 768}}, {{{1024, 0, 1824, 768}, false, 1}}},
     };
     for (const LayoutCase& c : aCases) {
         SCOPED_TRACE(c.pszWhat);
-        const std::vector<SScreenRect> aGot = CoverLayout(c.aMonitors, rcPrimary);
-        ASSERT_EQ(aGot.size(), c.aCovers.size());
+        const std::vector<SMonitorPiece> aGot = MonitorLayout(c.aMonitors, rcPrimary);
+        ASSERT_EQ(aGot.size(), c.aPieces.size());
         for (std::size_t i = 0; i < aGot.size(); ++i) {
-            EXPECT_TRUE(aGot[i] == c.aCovers[i]) << "cover " << i << ": " << aGot[i].nLeft << "," << aGot[i].nTop
-                                                 << " - " << aGot[i].nRight << "," << aGot[i].nBottom;
+            const SScreenRect& rc = aGot[i].rc;
+            EXPECT_TRUE(rc == c.aPieces[i].rc) << "piece " << i << ": " << rc.nLeft << "," << rc.nTop << " - "
+                                               << rc.nRight << "," << rc.nBottom;
+            EXPECT_EQ(aGot[i].bScene, c.aPieces[i].bScene) << "piece " << i;
+            EXPECT_EQ(aGot[i].nMonitor, c.aPieces[i].nMonitor) << "piece " << i;
         }
+    }
+}
+
+TEST(RendererCommandLine, OnlyAWellFormedTimePinsAMomentAnythingElseRunsLive) {
+    struct Case {
+        const char* pszLine;
+        bool bPinned;
+        uint32_t nMs;
+    };
+    const Case aCases[] = {
+        {"", false, 0},
+        {nullptr, false, 0},
+        {"--time 6", true, 6000},
+        {"  --time\t75.5  ", true, 75500},
+        {"--time 0", true, 0},
+        {"--time", false, 0},
+        {"--time six", false, 0},
+        {"--time -1", false, 0},
+        {"--time 6 --time 7", false, 0},
+        {"-time 6", false, 0},
+        {"/s", false, 0},
+    };
+    for (const Case& c : aCases) {
+        SCOPED_TRACE(c.pszLine ? c.pszLine : "(null)");
+        const SRendererOptions options = ParseRendererCommandLine(c.pszLine);
+        EXPECT_EQ(options.bPinned, c.bPinned);
+        if (c.bPinned) EXPECT_EQ(options.nPinnedMs, c.nMs);
     }
 }
 

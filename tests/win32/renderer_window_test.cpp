@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstddef>
+#include <string>
 #include <vector>
 
 #include "renderer/win32/render_window.h"
@@ -246,6 +247,36 @@ TEST(RendererOnAnotherDisplay, ExitsWithZeroAtOnceAndNeverOpensAWindow) {
     const DEVMODEA after = vtest::CurrentDisplayMode();
     EXPECT_EQ(after.dmPelsWidth, before.dmPelsWidth);
     EXPECT_EQ(after.dmPelsHeight, before.dmPelsHeight);
+}
+
+// The manifest embedded in a built program, as the system's loader reads it (empty when there is none).
+std::string EmbeddedManifest(const wchar_t* pszProgram) {
+    const std::wstring sPath = vtest::BuildBinDir() + L"\\" + pszProgram;
+    HMODULE hModule = LoadLibraryExW(sPath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    if (!hModule) return "";
+    std::string sText;
+    HRSRC hInfo = FindResourceW(hModule, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));  // RT_MANIFEST
+    HGLOBAL hData = hInfo ? LoadResource(hModule, hInfo) : nullptr;
+    if (hData) sText.assign(static_cast<const char*>(LockResource(hData)), SizeofResource(hModule, hInfo));
+    FreeLibrary(hModule);
+    return sText;
+}
+
+TEST(ProgramManifest, OnlyTheRendererDeclaresPerMonitorDpiAwarenessWithItsFallback) {
+    const std::string sRenderer = EmbeddedManifest(L"Vantorel.dll");
+    ASSERT_FALSE(sRenderer.empty()) << "Vantorel.dll carries no manifest";
+    // The Windows 10 element names V2 first and the per-monitor value for systems before it; the
+    // Windows 8.1 element says per-monitor ("true/pm") to the systems that read only that one.
+    EXPECT_NE(sRenderer.find("<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">"
+                             "PerMonitorV2, PerMonitor</dpiAwareness>"),
+              std::string::npos)
+        << sRenderer;
+    EXPECT_NE(sRenderer.find("<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">"
+                             "true/pm</dpiAware>"),
+              std::string::npos)
+        << sRenderer;
+    EXPECT_EQ(EmbeddedManifest(L"Vantorel.scr").find("dpiAware"), std::string::npos)
+        << "the front-end declares a DPI awareness";
 }
 
 }  // namespace

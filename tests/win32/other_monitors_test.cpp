@@ -1,6 +1,7 @@
-// A run on a desktop of two monitors (ctest runs this on the two-monitor display of scripts/wine-env):
-// the renderer covers every monitor but the primary with a black window that takes neither the
-// keyboard nor the run, follows a changed layout, and goes with the renderer however it ends.
+// A run on a desktop of two monitors of different sizes (ctest runs this on the two-monitor display of
+// scripts/wine-env): the renderer puts a window of its own on every monitor but the primary, exactly
+// over it, that takes neither the keyboard nor the run, follows a changed layout, and goes with the
+// renderer however it ends. What those windows show is tests/win32/screenshot_matches_frames.sh's part.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -23,8 +24,8 @@ std::string Describe(const RECT& rc) {
            std::to_string(rc.bottom) + ")";
 }
 
-// The visible top-level windows of the process apart from the scene's.
-std::vector<HWND> CoversOf(DWORD nProcessId) {
+// The visible top-level windows of the process apart from the primary's.
+std::vector<HWND> OtherWindowsOf(DWORD nProcessId) {
     std::vector<HWND> a;
     for (HWND h : vtest::TopLevelWindowsOf(nProcessId)) {
         if (IsWindowVisible(h) && h != vtest::FindTopLevel(kRendererTitle)) a.push_back(h);
@@ -32,11 +33,11 @@ std::vector<HWND> CoversOf(DWORD nProcessId) {
     return a;
 }
 
-// Every cover sits on exactly one of the monitors, and every monitor is covered once.
-bool CoversMatch(const std::vector<HWND>& aCovers, const std::vector<RECT>& aMonitors) {
-    if (aCovers.size() != aMonitors.size()) return false;
+// Every window sits on exactly one of the monitors, and every monitor has one.
+bool OtherWindowsMatch(const std::vector<HWND>& aOtherWindows, const std::vector<RECT>& aMonitors) {
+    if (aOtherWindows.size() != aMonitors.size()) return false;
     std::vector<bool> abTaken(aMonitors.size(), false);
-    for (HWND h : aCovers) {
+    for (HWND h : aOtherWindows) {
         RECT rc{};
         GetWindowRect(h, &rc);
         bool bFound = false;
@@ -75,8 +76,8 @@ protected:
         ASSERT_EQ(vtest::FindTopLevel(kRendererTitle), nullptr) << "a renderer of an earlier test still runs";
     }
 
-    // Starts the program and waits for the scene's window and the covers.
-    void StartAndWaitForCovers(const wchar_t* pszProgram, const wchar_t* pszArguments) {
+    // Starts the program and waits for the primary's window and the others.
+    void StartAndWaitForOtherWindows(const wchar_t* pszProgram, const wchar_t* pszArguments) {
         sFolder = vtest::MakeProgramFolder(L"two_monitors", {L"Vantorel.scr", L"Vantorel.dll"});
         ASSERT_TRUE(cStarted.Start(sFolder + L"\\" + pszProgram, pszArguments, sFolder));
         ASSERT_TRUE(vtest::WaitUntil(
@@ -87,18 +88,18 @@ protected:
             kDeadlineMs))
             << "no visible Nerlo_VC window";
         nRendererId = vtest::WindowProcessId(hRenderer);
-        ASSERT_TRUE(vtest::WaitUntil([&] { return CoversMatch(CoversOf(nRendererId), aOthers); }, kDeadlineMs))
-            << CoversOf(nRendererId).size() << " covers for " << aOthers.size() << " other monitor(s), the first at "
+        ASSERT_TRUE(vtest::WaitUntil([&] { return OtherWindowsMatch(OtherWindowsOf(nRendererId), aOthers); }, kDeadlineMs))
+            << OtherWindowsOf(nRendererId).size() << " windows for " << aOthers.size() << " other monitor(s), the first at "
             << Describe(aOthers[0]);
-        aCovers = CoversOf(nRendererId);
+        aOtherWindows = OtherWindowsOf(nRendererId);
     }
 
     void ExpectAllGone() {
         EXPECT_TRUE(vtest::WaitUntil([&] { return !ProcessRuns(nRendererId); }, kDeadlineMs)) << "the renderer runs on";
         EXPECT_EQ(vtest::FindTopLevel(kRendererTitle), nullptr);
-        for (HWND h : aCovers) EXPECT_FALSE(IsWindow(h)) << "a cover was left behind";
+        for (HWND h : aOtherWindows) EXPECT_FALSE(IsWindow(h)) << "a window was left behind";
         EXPECT_TRUE(vtest::TopLevelWindowsOf(nRendererId).empty());
-        // The desktop's own cursor is back over the monitor that was covered.
+        // The desktop's own cursor is back over the other monitor.
         vtest::MoveMouse((aOthers[0].left + aOthers[0].right) / 2, (aOthers[0].top + aOthers[0].bottom) / 2);
         EXPECT_TRUE(vtest::WaitUntil(
             [] {
@@ -107,7 +108,7 @@ protected:
                 return WindowFromPoint(pt) == GetDesktopWindow() && CursorInfo().flags & CURSOR_SHOWING;
             },
             kDeadlineMs))
-            << "the uncovered monitor does not show the desktop and its cursor";
+            << "the other monitor does not show the desktop and its cursor";
     }
 
     std::vector<RECT> aOthers;
@@ -115,7 +116,7 @@ protected:
     vtest::CProcess cStarted;
     HWND hRenderer = nullptr;
     DWORD nRendererId = 0;
-    std::vector<HWND> aCovers;
+    std::vector<HWND> aOtherWindows;
 };
 
 struct StartCase {
@@ -128,9 +129,9 @@ void PrintTo(const StartCase& c, std::ostream* os) { *os << c.pszName; }
 
 class TwoMonitorShow : public TwoMonitorRun, public testing::WithParamInterface<StartCase> {};
 
-TEST_P(TwoMonitorShow, CoversTheOtherMonitorWithoutTakingTheRunAndGoesWithTheRenderer) {
-    StartAndWaitForCovers(GetParam().pszProgram, GetParam().pszArguments);
-    for (HWND h : aCovers) {
+TEST_P(TwoMonitorShow, FillsTheOtherMonitorWithoutTakingTheRunAndGoesWithTheRenderer) {
+    StartAndWaitForOtherWindows(GetParam().pszProgram, GetParam().pszArguments);
+    for (HWND h : aOtherWindows) {
         const LONG nStyle = GetWindowLongA(h, GWL_STYLE);
         const LONG nExStyle = GetWindowLongA(h, GWL_EXSTYLE);
         EXPECT_TRUE(nStyle & WS_POPUP);
@@ -138,7 +139,7 @@ TEST_P(TwoMonitorShow, CoversTheOtherMonitorWithoutTakingTheRunAndGoesWithTheRen
         EXPECT_EQ(nExStyle & (WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE),
                   WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE);
         EXPECT_FALSE(nExStyle & WS_EX_APPWINDOW) << "a taskbar button";
-        EXPECT_EQ(GetWindowTextLengthA(h), 0) << "a cover has a title";
+        EXPECT_EQ(GetWindowTextLengthA(h), 0) << "a window on another monitor has a title";
         char szClass[64] = {};
         GetClassNameA(h, szClass, sizeof szClass);
         EXPECT_STRCASENE(szClass, "OpenGL");
@@ -147,7 +148,7 @@ TEST_P(TwoMonitorShow, CoversTheOtherMonitorWithoutTakingTheRunAndGoesWithTheRen
     EXPECT_TRUE(vtest::WaitUntil([&] { return GetForegroundWindow() == hRenderer; }, kDeadlineMs))
         << "the renderer is not the foreground window";
 
-    // Moves over the covered monitor and a click on it: the run goes on, the scene keeps the keyboard,
+    // Moves over the other monitor and a click on it: the run goes on, the scene keeps the keyboard,
     // and no cursor shows there.
     const RECT& rc = aOthers[0];
     const int x = (rc.left + rc.right) / 2, y = (rc.top + rc.bottom) / 2;
@@ -158,26 +159,27 @@ TEST_P(TwoMonitorShow, CoversTheOtherMonitorWithoutTakingTheRunAndGoesWithTheRen
     POINT pt{};
     GetCursorPos(&pt);
     EXPECT_TRUE(pt.x == x && pt.y == y) << "the mouse went to " << pt.x << "," << pt.y << ", not " << x << "," << y;
-    EXPECT_NE(std::find(aCovers.begin(), aCovers.end(), WindowFromPoint(pt)), aCovers.end()) << "no cover there";
+    EXPECT_NE(std::find(aOtherWindows.begin(), aOtherWindows.end(), WindowFromPoint(pt)), aOtherWindows.end())
+        << "not the renderer's window there";
     EXPECT_TRUE(ProcessRuns(nRendererId));
-    EXPECT_EQ(GetForegroundWindow(), hRenderer) << "a click on a cover took the foreground";
-    // The thread that owns the covers has the foreground: its cursor is the one shown, and over a
-    // cover there is none.
-    EXPECT_EQ(CursorInfo().hCursor, nullptr) << "a cursor shows over a cover";
+    EXPECT_EQ(GetForegroundWindow(), hRenderer) << "a click on the other monitor took the foreground";
+    // The thread that owns those windows has the foreground: its cursor is the one shown, and over
+    // them there is none.
+    EXPECT_EQ(CursorInfo().hCursor, nullptr) << "a cursor shows on the other monitor";
 
-    // Monitors came, went or changed: the covers are made anew for the layout then reported.
+    // Monitors came, went or changed: the windows are made anew for the layout then reported.
     SendMessageA(hRenderer, WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));
-    const std::vector<HWND> aBefore = aCovers;
+    const std::vector<HWND> aBefore = aOtherWindows;
     ASSERT_TRUE(vtest::WaitUntil(
         [&] {
             for (HWND h : aBefore) {
                 if (IsWindow(h)) return false;
             }
-            return CoversMatch(CoversOf(nRendererId), aOthers);
+            return OtherWindowsMatch(OtherWindowsOf(nRendererId), aOthers);
         },
         kDeadlineMs))
-        << "the covers did not follow the display change";
-    aCovers = CoversOf(nRendererId);
+        << "the windows did not follow the display change";
+    aOtherWindows = OtherWindowsOf(nRendererId);
     EXPECT_EQ(GetForegroundWindow(), hRenderer);
 
     // The shortest Escape still ends the run, and everything goes with it.
@@ -191,8 +193,8 @@ INSTANTIATE_TEST_SUITE_P(Starts, TwoMonitorShow,
                                          StartCase{"RendererAlone", L"Vantorel.dll", L""}),
                          [](const testing::TestParamInfo<StartCase>& info) { return std::string(info.param.pszName); });
 
-TEST_F(TwoMonitorRun, ARendererKilledFromOutsideLeavesNoCover) {
-    StartAndWaitForCovers(L"Vantorel.dll", L"");
+TEST_F(TwoMonitorRun, ARendererKilledFromOutsideLeavesNothingOnTheOtherMonitor) {
+    StartAndWaitForOtherWindows(L"Vantorel.dll", L"");
     cStarted.Kill();
     ASSERT_FALSE(cStarted.IsRunning());
     ExpectAllGone();
