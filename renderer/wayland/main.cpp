@@ -19,25 +19,13 @@
 #include "renderer/render_state.h"
 #include "renderer/saver_options.h"
 #include "renderer/scene.h"
+#include "renderer/scene_view.h"
 #include "renderer/stepped_scene_clock.h"
 #include "renderer/wake_rules.h"
 #include "renderer/wayland/instance_lock.h"
 #include "renderer/wayland/saver_display.h"
 
 namespace {
-
-// Outputs whose frames come together show one moment: the clock is read once for each round of
-// pictures, not once per output.
-class CLatchedTickCount : public ITickCount {
-public:
-    explicit CLatchedTickCount(ITickCount& cSource) : cSource(cSource) {}
-    void Latch() { dwNow = cSource.GetTickCount(); }
-    uint32_t GetTickCount() override { return dwNow; }
-
-private:
-    ITickCount& cSource;
-    uint32_t dwNow = 0;
-};
 
 struct SViewPacing {
     const COutputView* pView;
@@ -116,7 +104,10 @@ int main(int argc, char** argv) {
                              "showing a fullscreen window on each output\n");
 
     CMonotonicTickCount cMonotonic;
-    CLatchedTickCount cLiveClock(cMonotonic);
+    // Outputs whose frames come in the same turn show one moment: the clock is read once a turn.
+    // They share the scene's state too (the morph amount), so an output that comes late carries on
+    // where the run is.
+    CTurnClock cLiveClock(cMonotonic);
     CSteppedSceneClock cPinnedClock;
     SetSceneClock(cOptions.bPinned ? static_cast<ITickCount*>(&cPinnedClock) : &cLiveClock);
     bool bSceneReady = false;

@@ -1,0 +1,93 @@
+# A headless sway session for vantorel-wayland, shared by its tests and its benchmark: sway with the
+# headless backend and the pixman renderer, no input devices, run as an ordinary user made for the
+# purpose (sway will not run as root) with its own mode-0700 runtime folder. Source it with $saver set
+# to the program and fail() defined; it makes $work (removed on exit), copies the saver there, and
+# gives run_as, start_sway, msg, hold_keyboard, press, start_saver and wait_saver_end.
+# Every wait is for a condition, with a generous deadline: a busy machine makes this slower, not red.
+user=vantorel-wl
+[ "$(id -u)" -eq 0 ] || { echo "SKIP: sway needs a user of its own, which only root can make"; exit 77; }
+id "$user" >/dev/null 2>&1 || useradd --system --no-create-home --shell /usr/sbin/nologin \
+    --comment "Vantorel Wayland test" "$user" || fail "cannot add the user $user"
+
+work=$(mktemp -d /tmp/vantorel-wayland-XXXXXX)
+chmod 755 "$work"
+mkdir -p "$work/run" "$work/shots" "$work/bin"
+chown "$user" "$work/run" "$work/shots"
+chmod 700 "$work/run"
+# The build tree may be closed to that user: the saver runs from a copy it may read and execute.
+cp "$saver" "$work/bin/vantorel-wayland"
+chmod 755 "$work/bin/vantorel-wayland"
+saver=$work/bin/vantorel-wayland
+sway_pid=
+cleanup() {
+    pkill -u "$user" -f "$work/bin/vantorel-wayland" 2>/dev/null
+    pkill -u "$user" -x wtype 2>/dev/null
+    pkill -u "$user" -x swayidle 2>/dev/null
+    [ -n "$sway_pid" ] && kill "$sway_pid" 2>/dev/null
+    wait 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+before() { [ "$(date +%s)" -lt "$1" ]; }
+less() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a + 0 < b + 0) }'; }
+rmse() { compare -metric RMSE "$1" "$2" null: 2>&1 | sed -n 's/.*(\([0-9.e-]*\)).*/\1/p'; }
+# Runs a command as the user in the session's environment; NAME=VALUE words first add to it.
+run_as() {
+    runuser -u "$user" -- env -i "HOME=$work" "USER=$user" "LOGNAME=$user" "PATH=/usr/bin:/bin" \
+        "XDG_RUNTIME_DIR=$work/run" "WAYLAND_DISPLAY=wayland-1" "SWAYSOCK=$work/run/sway.sock" "$@"
+}
+msg() { run_as timeout 20 swaymsg "$@" >/dev/null || fail "swaymsg $* failed"; }
+
+# Starts sway with the given output lines (HEADLESS-1, -2, ... in the order the outputs are made).
+start_sway() {
+    local outputs=$1
+    { printf '%s\n' "$outputs"; echo 'default_border none'; echo 'focus_follows_mouse no'; } > "$work/sway.config"
+    chmod 644 "$work/sway.config"
+    run_as WLR_BACKENDS=headless WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 \
+        WLR_HEADLESS_OUTPUTS="$(printf '%s\n' "$outputs" | grep -c '^output')" \
+        sway -c "$work/sway.config" > "$work/sway.log" 2>&1 &
+    sway_pid=$!
+    # sway takes SWAYSOCK for its own socket's path.
+    local deadline=$(( $(date +%s) + 60 ))
+    while before "$deadline"; do
+        [ -S "$work/run/sway.sock" ] && [ -S "$work/run/wayland-1" ] && break
+        sleep 0.1
+    done
+    [ -S "$work/run/wayland-1" ] || fail "sway did not start"
+    deadline=$(( $(date +%s) + 60 ))
+    while before "$deadline"; do run_as timeout 20 swaymsg -t get_version >/dev/null 2>&1 && return 0; sleep 0.1; done
+    fail "sway does not answer swaymsg"
+}
+
+# A virtual keyboard that stays for the whole test: the seat has a keyboard before the saver starts,
+# as a desk has, so keys typed later reach the surface that holds the keyboard.
+hold_keyboard() { run_as wtype -s 3600000 >/dev/null 2>&1 & sleep 0.5; }
+press() { run_as timeout 20 wtype -k "$1" || fail "wtype -k $1 failed"; }
+
+# Starts the saver with ARGS as the user; its log (WAYLAND_DEBUG with -d) in saver.log.
+start_saver() {
+    local debug=()
+    [ "${1:-}" = -d ] && { debug=(WAYLAND_DEBUG=client); shift; }
+    run_as "${debug[@]}" "$saver" "$@" > "$work/saver.log" 2>&1 &
+    runner=$!
+    local deadline=$(( $(date +%s) + 30 ))
+    saver_pid=
+    # $runner is the shell that runs runuser, whose child is the saver.
+    local runuser_pid
+    while before "$deadline"; do
+        runuser_pid=$(pgrep -P "$runner" | head -1)
+        [ -n "$runuser_pid" ] && saver_pid=$(pgrep -P "$runuser_pid" | head -1) && [ -n "$saver_pid" ] && break
+        sleep 0.05
+    done
+    [ -n "$saver_pid" ] || fail "the saver did not start"
+}
+# Waits for the saver started last to end; its exit code in $ended_with. Fails after SECONDS.
+wait_saver_end() {
+    local deadline=$(( $(date +%s) + $1 ))
+    while before "$deadline"; do kill -0 "$runner" 2>/dev/null || break; sleep 0.05; done
+    kill -0 "$runner" 2>/dev/null && return 1
+    wait "$runner"; ended_with=$?
+    return 0
+}
+
