@@ -117,13 +117,19 @@ hotplug)
     expect_moving HEADLESS-1
     ;;
 ending)
+    # Without a display: one line and 1. A bad option: the usage and 2.
+    out=$(runuser -u "$user" -- env -i "PATH=/usr/bin:/bin" "XDG_RUNTIME_DIR=$work/run" "$saver" 2>&1); code=$?
+    [ "$code" -eq 1 ] && [ "$(grep -c . <<<"$out")" -eq 1 ] || fail "without a display: status $code, said: $out"
+    echo "without a display: status 1, \"$out\""
+    out=$(run_as "$saver" -root 2>&1); code=$?
+    [ "$code" -eq 2 ] && grep -q "^usage: vantorel-wayland" <<<"$out" || fail "-root: status $code, said: $out"
     start_sway "$two_outputs"
     hold_keyboard
     # Escape ends the run with code 0, every surface released.
     start_saver
     expect_moving HEADLESS-1
     # Started again while it runs (as idle daemons do), a second saver ends at once and the first goes on.
-    run_as timeout 30 "$saver"; second=$?
+    run_as "${saver_env[@]}" timeout 30 "$saver"; second=$?
     [ "$second" -eq 0 ] || fail "the second saver ended with $second, not 0"
     kill -0 "$saver_pid" 2>/dev/null || fail "the first saver ended when a second one started"
     press Escape
@@ -157,7 +163,7 @@ idle)
     # The desktop's idle daemon starts the saver after the idle time; a key ends it.
     start_sway "$two_outputs"
     hold_keyboard
-    run_as swayidle -w timeout 2 "$saver" > "$work/swayidle.log" 2>&1 &
+    run_as "${saver_env[@]}" swayidle -w timeout 2 "$saver" > "$work/swayidle.log" 2>&1 &
     deadline=$(( $(date +%s) + 60 ))
     saver_pid=
     while before "$deadline"; do saver_pid=$(pgrep -u "$user" -f "^$saver" | head -1); [ -n "$saver_pid" ] && break; sleep 0.1; done

@@ -18,6 +18,19 @@ chmod 700 "$work/run"
 cp "$saver" "$work/bin/vantorel-wayland"
 chmod 755 "$work/bin/vantorel-wayland"
 saver=$work/bin/vantorel-wayland
+# Under the sanitizers (the linux-asan preset) the saver keeps their settings, which env -i would drop;
+# the leak suppressions go where that user can read them.
+saver_env=()
+for v in ASAN_OPTIONS UBSAN_OPTIONS LD_PRELOAD; do [ -n "${!v:-}" ] && saver_env+=("$v=${!v}"); done
+if [ -n "${LSAN_OPTIONS:-}" ]; then
+    supp=$(sed -n 's/.*suppressions=\([^:]*\).*/\1/p' <<<"$LSAN_OPTIONS")
+    if [ -n "$supp" ] && [ -f "$supp" ]; then
+        install -m 644 "$supp" "$work/lsan.supp"
+        saver_env+=("LSAN_OPTIONS=${LSAN_OPTIONS//$supp/$work/lsan.supp}")
+    else
+        saver_env+=("LSAN_OPTIONS=$LSAN_OPTIONS")
+    fi
+fi
 sway_pid=
 cleanup() {
     pkill -u "$user" -f "$work/bin/vantorel-wayland" 2>/dev/null
@@ -62,14 +75,22 @@ start_sway() {
 
 # A virtual keyboard that stays for the whole test: the seat has a keyboard before the saver starts,
 # as a desk has, so keys typed later reach the surface that holds the keyboard.
-hold_keyboard() { run_as wtype -s 3600000 >/dev/null 2>&1 & sleep 0.5; }
+hold_keyboard() {
+    run_as wtype -s 3600000 >/dev/null 2>&1 &
+    local deadline=$(( $(date +%s) + 60 ))
+    while before "$deadline"; do
+        run_as timeout 20 swaymsg -t get_inputs 2>/dev/null | grep -q '"type": "keyboard"' && return 0
+        sleep 0.1
+    done
+    fail "the virtual keyboard did not appear"
+}
 press() { run_as timeout 20 wtype -k "$1" || fail "wtype -k $1 failed"; }
 
 # Starts the saver with ARGS as the user; its log (WAYLAND_DEBUG with -d) in saver.log.
 start_saver() {
     local debug=()
     [ "${1:-}" = -d ] && { debug=(WAYLAND_DEBUG=client); shift; }
-    run_as "${debug[@]}" "$saver" "$@" > "$work/saver.log" 2>&1 &
+    run_as "${saver_env[@]}" "${debug[@]}" "$saver" "$@" > "$work/saver.log" 2>&1 &
     runner=$!
     local deadline=$(( $(date +%s) + 30 ))
     saver_pid=
