@@ -6,8 +6,13 @@
 # Every wait is for a condition, with a generous deadline: a busy machine makes this slower, not red.
 user=vantorel-wl
 [ "$(id -u)" -eq 0 ] || { echo "SKIP: sway needs a user of its own, which only root can make"; exit 77; }
-id "$user" >/dev/null 2>&1 || useradd --system --no-create-home --shell /usr/sbin/nologin \
-    --comment "Vantorel Wayland test" "$user" || fail "cannot add the user $user"
+# Another test may be adding its own user at the same moment and hold the password file's lock.
+deadline=$(( $(date +%s) + 60 ))
+until id "$user" >/dev/null 2>&1 ||
+    useradd --system --no-create-home --shell /usr/sbin/nologin --comment "Vantorel Wayland test" "$user" 2>/dev/null; do
+    [ "$(date +%s)" -lt "$deadline" ] || fail "cannot add the user $user"
+    sleep 0.2
+done
 
 work=$(mktemp -d /tmp/vantorel-wayland-XXXXXX)
 chmod 755 "$work"

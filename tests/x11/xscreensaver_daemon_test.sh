@@ -35,8 +35,13 @@ trap cleanup EXIT
 
 # As root, the daemon runs as a user made for the purpose; as anyone else, as that user.
 if [ "$(id -u)" -eq 0 ]; then
-    id "$user" >/dev/null 2>&1 || useradd --system --no-create-home --shell /usr/sbin/nologin \
-        --comment "Vantorel xscreensaver test" "$user" || fail "cannot add the user $user"
+    # Another test may be adding its own user at the same moment and hold the password file's lock.
+    deadline=$(( $(date +%s) + 60 ))
+    until id "$user" >/dev/null 2>&1 || useradd --system --no-create-home --shell /usr/sbin/nologin \
+            --comment "Vantorel xscreensaver test" "$user" 2>/dev/null; do
+        [ "$(date +%s)" -lt "$deadline" ] || fail "cannot add the user $user"
+        sleep 0.2
+    done
     as_user_cmd=(runuser -u "$user" --)
 else
     user=$(id -un)
