@@ -156,7 +156,6 @@ void COutputView::OutputChanged(int nNewScale, int nNewModeWidth, int nNewModeHe
 
 void COutputView::PictureDrawn() {
     bDrawDue = false;
-    ++nPictures;
     if (cKit.bStill) return;
     pFrame = wl_surface_frame(pSurface);
     wl_callback_add_listener(pFrame, &kFrameListener, this);

@@ -47,8 +47,12 @@ public:
     // commits this one.
     void PictureDrawn();
 
-    wl_surface* WaylandSurface() const { return pSurface; }
-    uint64_t Pictures() const { return nPictures; }
+    // True the first time it is asked: the swap interval belongs to the surface and is set once.
+    bool TakeFirstCurrent() {
+        const bool bFirst = !bMadeCurrent;
+        bMadeCurrent = true;
+        return bFirst;
+    }
 
 private:
     static const zwlr_layer_surface_v1_listener kLayerListener;
@@ -75,5 +79,5 @@ private:
     int nPendingWidth = 0, nPendingHeight = 0;  // a window's size until its configure is acked
     bool bDrawDue = false;
     bool bClosed = false;
-    uint64_t nPictures = 0;
+    bool bMadeCurrent = false;
 };

@@ -365,7 +365,7 @@ bool CSaverDisplay::MakeCurrent(COutputView& cView) {
     if (!eglMakeCurrent(cKit.eglDisplay, cView.Surface(), cView.Surface(), eglContext)) return false;
     // Never wait in the swap: frame callbacks pace each output, and a hidden output, whose callback
     // does not come, must not hold up the others.
-    eglSwapInterval(cKit.eglDisplay, 0);
+    if (cView.TakeFirstCurrent()) eglSwapInterval(cKit.eglDisplay, 0);
     return true;
 }
 
