@@ -27,19 +27,6 @@
 
 namespace {
 
-struct SViewPacing {
-    const COutputView* pView;
-    CFramePacer cPacer;
-    CFrameRateMeter cMeter;
-};
-
-SViewPacing& PacingOf(std::vector<SViewPacing>& a, const COutputView* pView, long nDelayUs) {
-    for (SViewPacing& c : a)
-        if (c.pView == pView) return c;
-    a.push_back({pView, CFramePacer(nDelayUs), CFrameRateMeter()});
-    return a.back();
-}
-
 std::string DisplayName(const SaverOptions& c) {
     if (!c.sDisplay.empty()) return c.sDisplay;
     const char* psz = std::getenv("WAYLAND_DISPLAY");
@@ -111,7 +98,6 @@ int main(int argc, char** argv) {
     CSteppedSceneClock cPinnedClock;
     SetSceneClock(cOptions.bPinned ? static_cast<ITickCount*>(&cPinnedClock) : &cLiveClock);
     bool bSceneReady = false;
-    std::vector<SViewPacing> aPacing;
     int nExit = 0;
 
     while (!cRules.Ended()) {
@@ -120,8 +106,7 @@ int main(int argc, char** argv) {
         uint64_t nWaitUs = UINT64_MAX;
         cLiveClock.Latch();
         for (COutputView* pView : cDisplay.DueViews()) {
-            SViewPacing& cPacing = PacingOf(aPacing, pView, cOptions.nDelayUs);
-            if (const uint64_t nLeft = cPacing.cPacer.WaitBeforeNext(nNow)) {
+            if (const uint64_t nLeft = pView->Pacer().WaitBeforeNext(nNow)) {
                 nWaitUs = std::min(nWaitUs, nLeft);
                 continue;
             }
@@ -142,12 +127,12 @@ int main(int argc, char** argv) {
                 }
                 bSceneReady = true;
             }
-            cPacing.cPacer.FrameStarted(nNow);
+            pView->Pacer().FrameStarted(nNow);
             ResizeViewport(pView->BufferWidth(), pView->BufferHeight());
             DrawFrame();
             cDisplay.Present(*pView);
             double fRate = 0.0;
-            if (cOptions.bFps && cPacing.cMeter.FrameShown(MonotonicMicroseconds(), fRate))
+            if (cOptions.bFps && pView->Meter().FrameShown(MonotonicMicroseconds(), fRate))
                 std::fprintf(stderr, "vantorel-wayland: %s: %.1f frames/s\n", cDisplay.ViewName(*pView).c_str(), fRate);
         }
         if (nExit != 0) break;

@@ -59,7 +59,12 @@ const wl_callback_listener COutputView::kFrameListener = {
 };
 
 COutputView::COutputView(const SSurfaceKit& cKit, wl_output* pOutput, int nScale, int nModeWidth, int nModeHeight)
-    : cKit(cKit), pOutput(pOutput), nScale(nScale < 1 ? 1 : nScale), nModeWidth(nModeWidth), nModeHeight(nModeHeight) {}
+    : cKit(cKit),
+      pOutput(pOutput),
+      nScale(nScale < 1 ? 1 : nScale),
+      nModeWidth(nModeWidth),
+      nModeHeight(nModeHeight),
+      cPacer(cKit.nDelayUs) {}
 
 COutputView::~COutputView() {
     if (pFrame) wl_callback_destroy(pFrame);

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 
+#include "renderer/frame_pacing.h"
 #include "wlr-layer-shell-unstable-v1-client-protocol.h"
 #include "xdg-shell-client-protocol.h"
 
@@ -21,6 +22,7 @@ struct SSurfaceKit {
     EGLConfig eglConfig = nullptr;
     bool bBackground = false;  // the background layer, no input
     bool bStill = false;       // a pinned moment: drawn once per size, no frame callbacks
+    long nDelayUs = 0;         // -delay: the least time between two frames of one output
 };
 
 class COutputView {
@@ -46,6 +48,10 @@ public:
     // Asks for the frame callback that will make the next picture due; call before the swap that
     // commits this one.
     void PictureDrawn();
+
+    // This output's own -delay and -fps: outputs of different refresh rates keep their own pace.
+    CFramePacer& Pacer() { return cPacer; }
+    CFrameRateMeter& Meter() { return cMeter; }
 
     // True the first time it is asked: the swap interval belongs to the surface and is set once.
     bool TakeFirstCurrent() {
@@ -80,4 +86,6 @@ private:
     bool bDrawDue = false;
     bool bClosed = false;
     bool bMadeCurrent = false;
+    CFramePacer cPacer;
+    CFrameRateMeter cMeter;
 };

@@ -144,6 +144,7 @@ const xdg_wm_base_listener CSaverDisplay::kWmBaseListener = {
 CSaverDisplay::CSaverDisplay(const SaverOptions& cOptions, CWakeRules& cRules) : cOptions(cOptions), cRules(cRules) {
     cKit.bBackground = cOptions.bBackground;
     cKit.bStill = cOptions.bPinned;
+    cKit.nDelayUs = cOptions.nDelayUs;
 }
 
 CSaverDisplay::~CSaverDisplay() {
