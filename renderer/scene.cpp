@@ -179,6 +179,8 @@ SceneSchedule UpdateSceneTime() {
     return s;
 }
 
+bool SceneStateSettled(float t) { return t >= kMorphEnd; }
+
 int SceneFrame() {
     glPushMatrix();
     glLoadIdentity();

@@ -36,6 +36,9 @@ float SceneRingRadius(float x);
 // schedule that change scene state (the morph amount). SceneFrame draws with what this returns;
 // the frame renderer also calls it alone to step the clock between the frames it draws.
 SceneSchedule UpdateSceneTime();
+// True from the scene time on which no frame writes scene state any more (the morph amount is last
+// written before 70 s): a frame drawn later, however many came between, leaves the scene as it was.
+bool SceneStateSettled(float t);
 
 // Where the scene's clock comes from; the program sets it before the scene starts.
 void SetSceneClock(ITickCount* pClock);

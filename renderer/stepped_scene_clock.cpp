@@ -21,14 +21,16 @@ bool ParseSceneSeconds(const char* psz, uint32_t& nMs) {
 void CSteppedSceneClock::Start() {
     dwNow = kStartTick;
     nLastMs = 0;
+    bSettled = false;
     UpdateSceneTime();
 }
 
 void CSteppedSceneClock::StepTo(uint32_t nMs) {
     if (nMs < nLastMs) nMs = nLastMs;
-    for (uint32_t nStep = nLastMs + 1; nStep < nMs; ++nStep) {
+    for (uint32_t nStep = nLastMs + 1; nStep < nMs && !bSettled; ++nStep) {
         dwNow = kStartTick + nStep;
         UpdateSceneTime();
+        bSettled = SceneStateSettled(fSceneTime);
     }
     dwNow = kStartTick + nMs;
     nLastMs = nMs;

@@ -19,6 +19,8 @@ public:
     // Brings the clock to nMs milliseconds after the start; the next DrawFrame draws that moment. Every
     // millisecond between the last moment and this one is read by the scene as a frame would, so what
     // carries from frame to frame (the morph amount) is what a renderer drawing flat out would have.
+    // Once the scene carries nothing more (the morph is over, at 70 s) the walk stops and the clock
+    // jumps: any allowed moment, up to 49.7 days, is reached at once and draws the same picture.
     // A moment before the last one is taken as the last one: the scene never runs backwards.
     void StepTo(uint32_t nMs);
 
@@ -27,4 +29,5 @@ private:
     static constexpr uint32_t kStartTick = 1000;
     uint32_t dwNow = kStartTick;
     uint32_t nLastMs = 0;
+    bool bSettled = false;  // no later frame changes what frames carry: stepping is over
 };
