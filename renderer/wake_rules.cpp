@@ -34,6 +34,26 @@ void CWakeRules::OnPointerMotion(double x, double y) {
     if (bTakesInput && dx * dx + dy * dy > kWakeDistance * kWakeDistance) EndWith(WakeReason::Pointer);
 }
 
+void CWakeRules::OnTouchDown() {
+    if (bTakesInput) EndWith(WakeReason::Touch);
+}
+
+void CWakeRules::OnKeyboardEnter() { bKeyboardAway = false; }
+
+void CWakeRules::OnKeyboardLeave(uint64_t nNowUs) {
+    if (!bTakesInput || bKeyboardAway) return;
+    bKeyboardAway = true;
+    nKeyboardLeftUs = nNowUs;
+}
+
+void CWakeRules::OnTime(uint64_t nNowUs) {
+    if (bKeyboardAway && nNowUs - nKeyboardLeftUs >= kKeyboardGraceUs) EndWith(WakeReason::Locked);
+}
+
+uint64_t CWakeRules::NextCheckUs() const {
+    return bKeyboardAway && !Ended() ? nKeyboardLeftUs + kKeyboardGraceUs : UINT64_MAX;
+}
+
 void CWakeRules::OnSignal() { EndWith(WakeReason::Signal); }
 
 void CWakeRules::OnSurfaceCount(unsigned nSurfaces) {

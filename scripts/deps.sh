@@ -25,8 +25,9 @@ packages=(
   # the native hack for xscreensaver (X11, GLX) and the real daemon that its test runs
   libx11-dev libglx-dev libgl-dev xscreensaver xscreensaver-gl procps passwd util-linux
   # the Wayland shell (wayland-scanner, xdg-shell's description) and its tests on a real headless sway:
-  # grim takes pictures of outputs, wtype types, swayidle starts the saver when idle
-  libwayland-dev wayland-protocols sway grim wtype swayidle
+  # grim takes pictures of outputs, wtype types, swayidle starts the saver when idle and swaylock
+  # locks over it
+  libwayland-dev wayland-protocols sway grim wtype swayidle swaylock
   # the Linux release: the Debian package (dpkg-shlibdeps, lintian) and its manual page (man -l)
   dpkg-dev fakeroot lintian man-db groff-base
   # the web page: Emscripten, and the headless browser its tests drive (through playwright-core from npm)

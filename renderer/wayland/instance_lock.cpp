@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -24,16 +25,27 @@ CInstanceLock::~CInstanceLock() {
 }
 
 CInstanceLock::Result CInstanceLock::Take(const std::string& sDisplay, const std::string& sKind, std::string& sError) {
-    std::string sPath;
+    // The lock lives in the user's own runtime folder, which nobody else may write. A shared folder
+    // such as /tmp would let another user plant the file and hold it, and every start would then end
+    // at once as if a saver already ran: no runtime folder, no saver.
     const char* pszRuntime = std::getenv("XDG_RUNTIME_DIR");
-    const std::string sName = "vantorel-wayland-" + FileNamePart(sDisplay) + "-" + sKind + ".lock";
-    if (pszRuntime && pszRuntime[0] == '/') sPath = std::string(pszRuntime) + "/" + sName;
-    // Without a runtime folder, /tmp is shared: the user's number keeps users apart.
-    else sPath = "/tmp/" + std::to_string(getuid()) + "-" + sName;
+    if (!pszRuntime || pszRuntime[0] != '/') {
+        sError = "XDG_RUNTIME_DIR is not set to a folder; the session's runtime folder holds the lock that "
+                 "keeps one saver per session";
+        return Result::Failed;
+    }
+    const std::string sPath = std::string(pszRuntime) + "/vantorel-wayland-" + FileNamePart(sDisplay) + "-" + sKind + ".lock";
 
-    nFd = open(sPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    nFd = open(sPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
     if (nFd < 0) {
         sError = "cannot open " + sPath + ": " + std::strerror(errno);
+        return Result::Failed;
+    }
+    struct stat st {};
+    if (fstat(nFd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != geteuid()) {
+        close(nFd);
+        nFd = -1;
+        sError = sPath + " is not a file of this user's own; remove it";
         return Result::Failed;
     }
     if (flock(nFd, LOCK_EX | LOCK_NB) == 0) return Result::Taken;

@@ -106,7 +106,7 @@ int main(int argc, char** argv) {
         uint64_t nWaitUs = UINT64_MAX;
         cLiveClock.Latch();
         for (COutputView* pView : cDisplay.DueViews()) {
-            if (const uint64_t nLeft = pView->Pacer().WaitBeforeNext(nNow)) {
+            if (const uint64_t nLeft = std::max(pView->Pacer().WaitBeforeNext(nNow), pView->RetryWaitUs(nNow))) {
                 nWaitUs = std::min(nWaitUs, nLeft);
                 continue;
             }
@@ -136,7 +136,14 @@ int main(int argc, char** argv) {
                 std::fprintf(stderr, "vantorel-wayland: %s: %.1f frames/s\n", cDisplay.ViewName(*pView).c_str(), fRate);
         }
         if (nExit != 0) break;
+        // A picture that could not be shown is due again after its short wait: wake for it.
+        const uint64_t nAfter = MonotonicMicroseconds();
+        for (COutputView* pView : cDisplay.DueViews())
+            nWaitUs = std::min(nWaitUs, std::max(pView->Pacer().WaitBeforeNext(nAfter), pView->RetryWaitUs(nAfter)));
 
+        // A keyboard that left the saver is checked on again when its grace runs out.
+        if (const uint64_t nCheckUs = cRules.NextCheckUs(); nCheckUs != UINT64_MAX)
+            nWaitUs = std::min(nWaitUs, nCheckUs > nNow ? nCheckUs - nNow : 0);
         const int nTimeoutMs = nWaitUs == UINT64_MAX ? -1 : static_cast<int>((nWaitUs + 999) / 1000);
         bool bSignal = false;
         if (!cDisplay.Wait(nTimeoutMs, nSignalFd, bSignal)) {
@@ -149,6 +156,7 @@ int main(int argc, char** argv) {
             while (read(nSignalFd, &si, sizeof si) == static_cast<ssize_t>(sizeof si)) {}
             cRules.OnSignal();
         }
+        cRules.OnTime(MonotonicMicroseconds());
     }
     if (cRules.Reason() == WakeReason::NoSurface && !bSceneReady)
         std::fprintf(stderr, "vantorel-wayland: no output to show the scene on\n");

@@ -165,3 +165,15 @@ void COutputView::PictureDrawn() {
     pFrame = wl_surface_frame(pSurface);
     wl_callback_add_listener(pFrame, &kFrameListener, this);
 }
+
+void COutputView::PictureLost(uint64_t nNowUs) {
+    // The frame request went out with no commit after it: its callback would only come with some
+    // later picture. Forget it, and draw again a little later without waiting for one.
+    if (pFrame) {
+        wl_callback_destroy(pFrame);
+        pFrame = nullptr;
+    }
+    ++nLostInRow;
+    nRetryAtUs = nNowUs + kRetryAfterUs;
+    bDrawDue = true;
+}

@@ -48,6 +48,15 @@ public:
     // Asks for the frame callback that will make the next picture due; call before the swap that
     // commits this one.
     void PictureDrawn();
+    // The swap showed the picture.
+    void PictureShown() { nLostInRow = 0; }
+    // The swap failed: nothing was committed, so no frame callback will come for it. The picture is
+    // due again after a short wait; after several in a row the view is broken.
+    void PictureLost(uint64_t nNowUs);
+    // How long before a lost picture may be drawn again (0: now).
+    uint64_t RetryWaitUs(uint64_t nNowUs) const { return nNowUs < nRetryAtUs ? nRetryAtUs - nNowUs : 0; }
+    // Pictures failed so often in a row that only a new surface may help.
+    bool Broken() const { return nLostInRow >= kLostBeforeBroken; }
 
     // This output's own -delay and -fps: outputs of different refresh rates keep their own pace.
     CFramePacer& Pacer() { return cPacer; }
@@ -65,6 +74,8 @@ private:
     static const xdg_surface_listener kXdgSurfaceListener;
     static const xdg_toplevel_listener kToplevelListener;
     static const wl_callback_listener kFrameListener;
+    static constexpr int kLostBeforeBroken = 3;
+    static constexpr uint64_t kRetryAfterUs = 100000;
 
     void Configure(int nNewWidth, int nNewHeight);
 
@@ -86,6 +97,8 @@ private:
     bool bDrawDue = false;
     bool bClosed = false;
     bool bMadeCurrent = false;
+    int nLostInRow = 0;
+    uint64_t nRetryAtUs = 0;
     CFramePacer cPacer;
     CFrameRateMeter cMeter;
 };

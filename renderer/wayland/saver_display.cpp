@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "renderer/offscreen/monotonic_clock.h"
+
 namespace {
 
 template <typename T>
@@ -79,6 +81,13 @@ const wl_seat_listener CSaverDisplay::kSeatListener = {
             bRelease ? wl_keyboard_release(p->pKeyboard) : wl_keyboard_destroy(p->pKeyboard);
             p->pKeyboard = nullptr;
         }
+        if ((nCaps & WL_SEAT_CAPABILITY_TOUCH) && !p->pTouch) {
+            p->pTouch = wl_seat_get_touch(pSeat);
+            wl_touch_add_listener(p->pTouch, &kTouchListener, p);
+        } else if (!(nCaps & WL_SEAT_CAPABILITY_TOUCH) && p->pTouch) {
+            bRelease ? wl_touch_release(p->pTouch) : wl_touch_destroy(p->pTouch);
+            p->pTouch = nullptr;
+        }
         if ((nCaps & WL_SEAT_CAPABILITY_POINTER) && !p->pPointer) {
             p->pPointer = wl_seat_get_pointer(pSeat);
             wl_pointer_add_listener(p->pPointer, &kPointerListener, p);
@@ -95,9 +104,15 @@ const wl_keyboard_listener CSaverDisplay::kKeyboardListener = {
     // keymap: no key is told from another, so the map is not read
     [](void*, wl_keyboard*, uint32_t, int32_t nFd, uint32_t) { close(nFd); },
     // enter: keys already held when the saver appeared are not the user coming back
-    [](void*, wl_keyboard*, uint32_t, wl_surface*, wl_array*) {},
-    // leave
-    [](void*, wl_keyboard*, uint32_t, wl_surface*) {},
+    [](void* pData, wl_keyboard*, uint32_t, wl_surface*, wl_array*) {
+        auto* p = static_cast<CSaverDisplay*>(pData);
+        if (p->TracksKeyboard()) p->cRules.OnKeyboardEnter();
+    },
+    // leave: an overlay that holds the keyboard exclusively only loses it to something above it
+    [](void* pData, wl_keyboard*, uint32_t, wl_surface*) {
+        auto* p = static_cast<CSaverDisplay*>(pData);
+        if (p->TracksKeyboard()) p->cRules.OnKeyboardLeave(MonotonicMicroseconds());
+    },
     // key
     [](void* pData, wl_keyboard*, uint32_t, uint32_t, uint32_t, uint32_t nState) {
         if (nState == WL_KEYBOARD_KEY_STATE_PRESSED) static_cast<CSaverDisplay*>(pData)->cRules.OnKeyPress();
@@ -136,6 +151,20 @@ const wl_pointer_listener CSaverDisplay::kPointerListener = {
     [](void*, wl_pointer*, uint32_t, int32_t) {},
 };
 
+const wl_touch_listener CSaverDisplay::kTouchListener = {
+    // down: a tablet or a convertible without its keyboard has only this to wake with
+    [](void* pData, wl_touch*, uint32_t, uint32_t, wl_surface*, int32_t, wl_fixed_t, wl_fixed_t) {
+        static_cast<CSaverDisplay*>(pData)->cRules.OnTouchDown();
+    },
+    // up, motion, frame, cancel, shape, orientation
+    [](void*, wl_touch*, uint32_t, uint32_t, int32_t) {},
+    [](void*, wl_touch*, uint32_t, int32_t, wl_fixed_t, wl_fixed_t) {},
+    [](void*, wl_touch*) {},
+    [](void*, wl_touch*) {},
+    [](void*, wl_touch*, int32_t, wl_fixed_t, wl_fixed_t) {},
+    [](void*, wl_touch*, int32_t, wl_fixed_t) {},
+};
+
 const xdg_wm_base_listener CSaverDisplay::kWmBaseListener = {
     // ping: a window that does not answer is taken for hung
     [](void*, xdg_wm_base* pWmBase, uint32_t nSerial) { xdg_wm_base_pong(pWmBase, nSerial); },
@@ -145,6 +174,8 @@ CSaverDisplay::CSaverDisplay(const SaverOptions& cOptions, CWakeRules& cRules) :
     cKit.bBackground = cOptions.bBackground;
     cKit.bStill = cOptions.bPinned;
     cKit.nDelayUs = cOptions.nDelayUs;
+    // For the tests: the first N pictures are taken as not shown, as a swap the driver refused.
+    if (const char* psz = std::getenv("VANTOREL_WAYLAND_FAIL_SWAPS")) nSwapsToFail = std::atoi(psz);
 }
 
 CSaverDisplay::~CSaverDisplay() {
@@ -166,6 +197,7 @@ CSaverDisplay::~CSaverDisplay() {
     }
     if (pKeyboard) wl_keyboard_destroy(pKeyboard);
     if (pPointer) wl_pointer_destroy(pPointer);
+    if (pTouch) wl_touch_destroy(pTouch);
     if (pSeat) wl_seat_destroy(pSeat);
     if (cKit.pLayerShell) zwlr_layer_shell_v1_destroy(cKit.pLayerShell);
     if (cKit.pWmBase) xdg_wm_base_destroy(cKit.pWmBase);
@@ -334,11 +366,18 @@ bool CSaverDisplay::Wait(int nTimeoutMs, int nWakeFd, bool& bWakeFd) {
     while (wl_display_prepare_read(pDisplay) != 0) {
         if (wl_display_dispatch_pending(pDisplay) < 0) return false;
     }
-    if (wl_display_flush(pDisplay) < 0 && errno != EAGAIN) {
-        wl_display_cancel_read(pDisplay);
-        return false;
+    // A compositor slow to read leaves requests (a picture's commit, its frame request) in our buffer:
+    // wait for room too, or the picture that would bring the next frame callback never leaves.
+    bool bUnsent = false;
+    if (wl_display_flush(pDisplay) < 0) {
+        if (errno != EAGAIN) {
+            wl_display_cancel_read(pDisplay);
+            return false;
+        }
+        bUnsent = true;
     }
-    pollfd aFds[2] = {{wl_display_get_fd(pDisplay), POLLIN, 0}, {nWakeFd, POLLIN, 0}};
+    const short nEvents = static_cast<short>(POLLIN | (bUnsent ? POLLOUT : 0));
+    pollfd aFds[2] = {{wl_display_get_fd(pDisplay), nEvents, 0}, {nWakeFd, POLLIN, 0}};
     const int nReady = poll(aFds, nWakeFd >= 0 ? 2 : 1, nTimeoutMs);
     if (nReady < 0) {
         wl_display_cancel_read(pDisplay);
@@ -352,6 +391,7 @@ bool CSaverDisplay::Wait(int nTimeoutMs, int nWakeFd, bool& bWakeFd) {
     if (wl_display_dispatch_pending(pDisplay) < 0) return false;
     bWakeFd = nWakeFd >= 0 && (aFds[1].revents & POLLIN);
     DropClosedViews();
+    RemakeBrokenViews();
     return true;
 }
 
@@ -372,7 +412,40 @@ bool CSaverDisplay::MakeCurrent(COutputView& cView) {
 
 bool CSaverDisplay::Present(COutputView& cView) {
     cView.PictureDrawn();
-    return eglSwapBuffers(cKit.eglDisplay, cView.Surface()) == EGL_TRUE;
+    bool bShown;
+    if (nSwapsToFail > 0) {
+        --nSwapsToFail;
+        bShown = false;
+    } else {
+        bShown = eglSwapBuffers(cKit.eglDisplay, cView.Surface()) == EGL_TRUE;
+    }
+    if (bShown) {
+        cView.PictureShown();
+        for (auto& p : aOutputs)
+            if (p->pView.get() == &cView) p->nRemakes = 0;
+    } else {
+        cView.PictureLost(MonotonicMicroseconds());
+    }
+    return bShown;
+}
+
+void CSaverDisplay::RemakeBrokenViews() {
+    for (auto& p : aOutputs) {
+        if (!p->pView || !p->pView->Broken()) continue;
+        // Its surface could not show a picture time after time: a new surface, EGL window and all.
+        // An output whose new surfaces fail as well is given up, and the others go on.
+        if (++p->nRemakes > kMaxRemakes) {
+            std::fprintf(stderr, "vantorel-wayland: %s: no picture can be shown there; leaving it\n",
+                         ViewName(*p->pView).c_str());
+            p->pView.reset();
+            cRules.OnSurfaceCount(ViewCount());
+            continue;
+        }
+        std::fprintf(stderr, "vantorel-wayland: %s: the picture could not be shown; making its surface again\n",
+                     ViewName(*p->pView).c_str());
+        p->pView.reset();
+        MakeView(*p);
+    }
 }
 
 std::string CSaverDisplay::ViewName(const COutputView& cView) const {

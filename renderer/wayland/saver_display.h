@@ -36,7 +36,8 @@ public:
     std::vector<COutputView*> DueViews();
     // Makes the context current on the view's surface (the first time also swapping without waiting).
     bool MakeCurrent(COutputView& cView);
-    // Shows what was drawn for the view and asks for its next frame.
+    // Shows what was drawn for the view and asks for its next frame. A picture the driver could not
+    // show is drawn again shortly; a view that keeps failing gets a new surface at the next Wait.
     bool Present(COutputView& cView);
     // The output's name for messages ("HEADLESS-1", or "output 2" where the compositor gives none).
     std::string ViewName(const COutputView& cView) const;
@@ -50,6 +51,7 @@ private:
         int nModeWidth = 0, nModeHeight = 0;
         std::string sName;
         bool bDescribed = false;  // its first done event came: scale and mode are known
+        int nRemakes = 0;         // surfaces made again in a row because none could show a picture
         std::unique_ptr<COutputView> pView;
     };
 
@@ -58,6 +60,9 @@ private:
     static const wl_seat_listener kSeatListener;
     static const wl_keyboard_listener kKeyboardListener;
     static const wl_pointer_listener kPointerListener;
+    static const wl_touch_listener kTouchListener;
+    // How many times a broken output's surface is made again before that output is given up.
+    static constexpr int kMaxRemakes = 3;
     static const xdg_wm_base_listener kWmBaseListener;
 
     void AddOutput(uint32_t nGlobal, uint32_t nVersion);
@@ -65,6 +70,9 @@ private:
     void OutputDescribed(SOutput& cOutput);
     void MakeView(SOutput& cOutput);
     void DropClosedViews();
+    void RemakeBrokenViews();
+    // A layer-shell saver's keyboard leaves only to a locker: the wake rules hear of its comings and goings.
+    bool TracksKeyboard() const { return cKit.pLayerShell && !cKit.bBackground; }
     unsigned ViewCount() const;
     bool OpenEgl(std::string& sError);
 
@@ -76,6 +84,8 @@ private:
     wl_seat* pSeat = nullptr;
     wl_keyboard* pKeyboard = nullptr;
     wl_pointer* pPointer = nullptr;
+    wl_touch* pTouch = nullptr;
+    int nSwapsToFail = 0;
     EGLContext eglContext = EGL_NO_CONTEXT;
     std::vector<std::unique_ptr<SOutput>> aOutputs;
     bool bStarted = false;  // the globals are bound: outputs announced from now on get views at once

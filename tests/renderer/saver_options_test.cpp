@@ -222,6 +222,15 @@ TEST(WakeRules, InputEndsTheSaverButNeverTheBackground) {
           [](CWakeRules& c) { c.OnPointerEnter(900, 500); }, [](CWakeRules& c) { c.OnPointerMotion(903, 500); },
           [](CWakeRules& c) { c.OnPointerMotion(905, 504); }},
          WakeReason::None, WakeReason::None},
+        {"touch", {[](CWakeRules& c) { c.OnTouchDown(); }}, WakeReason::Touch, WakeReason::None},
+        {"a session lock takes the keyboard from every surface",
+         {[](CWakeRules& c) { c.OnKeyboardEnter(); }, [](CWakeRules& c) { c.OnKeyboardLeave(1000000); },
+          [](CWakeRules& c) { c.OnTime(1000000 + kKeyboardGraceUs); }},
+         WakeReason::Locked, WakeReason::None},
+        {"the keyboard moves on between the saver's own surfaces",
+         {[](CWakeRules& c) { c.OnKeyboardEnter(); }, [](CWakeRules& c) { c.OnKeyboardLeave(1000000); },
+          [](CWakeRules& c) { c.OnKeyboardEnter(); }, [](CWakeRules& c) { c.OnTime(9000000); }},
+         WakeReason::None, WakeReason::None},
         {"signal", {[](CWakeRules& c) { c.OnSignal(); }}, WakeReason::Signal, WakeReason::Signal},
         {"every surface gone",
          {[](CWakeRules& c) { c.OnSurfaceCount(2); }, [](CWakeRules& c) { c.OnSurfaceCount(0); }},
@@ -241,6 +250,19 @@ TEST(WakeRules, InputEndsTheSaverButNeverTheBackground) {
         EXPECT_EQ(cSaver.Reason(), t.eSaver);
         EXPECT_EQ(cBackground.Reason(), t.eBackground);
     }
+}
+
+TEST(WakeRules, AKeyboardAwayIsWaitedForUntilTheGraceRunsOut) {
+    CWakeRules c(true);
+    EXPECT_EQ(c.NextCheckUs(), UINT64_MAX);
+    c.OnKeyboardEnter();
+    c.OnKeyboardLeave(1000000);
+    EXPECT_EQ(c.NextCheckUs(), 1000000 + kKeyboardGraceUs);
+    c.OnTime(1000000 + kKeyboardGraceUs - 1);
+    EXPECT_FALSE(c.Ended()) << "a keyboard on its way between surfaces is no lock";
+    c.OnTime(1000000 + kKeyboardGraceUs);
+    EXPECT_EQ(c.Reason(), WakeReason::Locked);
+    EXPECT_EQ(c.NextCheckUs(), UINT64_MAX);
 }
 
 TEST(FramePacer, FramesStartOnePeriodApartWhateverTheDrawingCost) {

@@ -3,7 +3,7 @@
 # (sway_session.sh). grim takes each output's picture, wtype types on a virtual keyboard, swaymsg adds
 # outputs and sets modes and scales, swayidle starts the saver after an idle time.
 #   sway_saver_test.sh CASE SAVER FRAMES_TOOL [KEEP.png]
-# CASE is one of: outputs scale hotplug ending idle fallback frames.
+# CASE is one of: outputs scale hotplug ending idle lock fallback frames faults.
 set -u
 case_name=$1 saver=$2 frames=$3 keep=${4:-}
 # The same threshold as the hack's pinned-moment test: the next frame (50 ms on) is well above it.
@@ -16,7 +16,7 @@ fail() {
     [ -f "${work:-}/sway.log" ] && { echo "--- sway log"; tail -10 "$work/sway.log"; }
     exit 1
 }
-for tool in sway swaymsg grim wtype swayidle compare convert identify runuser python3; do
+for tool in sway swaymsg grim wtype swayidle swaylock compare convert identify runuser python3; do
     command -v "$tool" >/dev/null || fail "$tool is missing (bash scripts/deps.sh installs it)"
 done
 [ -x "$saver" ] || fail "no saver at $saver"
@@ -36,11 +36,12 @@ frame() {  # frame SIZE SECONDS: the headless frame renderer's picture, as $work
     fi
     echo "$out"
 }
-# The output shows the pinned moment as the frame renderer draws it at SIZE, and the next frame would
-# not pass for it. Waits for the picture (the first one at a new size may still be on its way).
+# The output shows the pinned moment (or SECONDS) as the frame renderer draws it at SIZE, and (for the
+# pinned moment) the next frame would not pass for it. Waits for the picture (the first one at a new
+# size may still be on its way).
 expect_pinned() {
-    local output=$1 size=$2 want next d n
-    want=$(frame "$size" "$pinned_s")
+    local output=$1 size=$2 seconds=${3:-$pinned_s} want next d n
+    want=$(frame "$size" "$seconds")
     local deadline=$(( $(date +%s) + 60 ))
     while before "$deadline"; do
         shot "$output" "$output" && [ "$(identify -format '%wx%h' "$work/$output.png")" = "$size" ] &&
@@ -50,9 +51,10 @@ expect_pinned() {
     [ "$(identify -format '%wx%h' "$work/$output.png" 2>/dev/null)" = "$size" ] ||
         fail "$output: picture of $(identify -format '%wx%h' "$work/$output.png" 2>/dev/null) pixels, not $size"
     d=$(rmse "$work/$output.png" "$want")
+    less "$d" "$same_frame" || fail "$output does not show the moment $seconds s at $size (RMSE $d)"
+    [ "$seconds" = "$pinned_s" ] || { echo "$output ($size): RMSE $d against $seconds s"; return 0; }
     n=$(rmse "$work/$output.png" "$(frame "$size" "$next_s")")
     echo "$output ($size): RMSE $d against the pinned moment, $n against the next frame"
-    less "$d" "$same_frame" || fail "$output does not show the pinned moment at $size (RMSE $d)"
     less "$same_frame" "$n" || fail "the threshold cannot tell the next frame from the pinned one ($n)"
 }
 # The output shows the scene (not the compositor's plain background) and its picture changes.
@@ -96,7 +98,9 @@ scale)
     ;;
 hotplug)
     # An output made during the run gets its surface at its own size, the same moment as the others.
+    # The keyboard is there: the compositor moving it between the saver's surfaces is no lock.
     start_sway "$two_outputs"
+    hold_keyboard
     start_saver -time "$pinned_s"
     expect_pinned HEADLESS-1 960x540
     msg create_output
@@ -123,6 +127,19 @@ ending)
     echo "without a display: status 1, \"$out\""
     out=$(run_as "$saver" -root 2>&1); code=$?
     [ "$code" -eq 2 ] && grep -q "^usage: vantorel-wayland" <<<"$out" || fail "-root: status $code, said: $out"
+    # No runtime folder: no lock in a folder others can write, so one line and 1. A lock file that is
+    # not the user's own (here root's, open to all and held) is refused the same way, not taken for a
+    # saver already running.
+    out=$(runuser -u "$user" -- env -i "PATH=/usr/bin:/bin" "WAYLAND_DISPLAY=wayland-1" "$saver" 2>&1); code=$?
+    [ "$code" -eq 1 ] && [ "$(grep -c . <<<"$out")" -eq 1 ] || fail "without XDG_RUNTIME_DIR: status $code, said: $out"
+    echo "without XDG_RUNTIME_DIR: status 1, \"$out\""
+    planted=$work/run/vantorel-wayland-wayland-1-saver.lock
+    install -m 666 /dev/null "$planted"
+    flock "$planted" sleep 60 & holder=$!
+    out=$(run_as "$saver" 2>&1); code=$?
+    kill "$holder"; wait "$holder" 2>/dev/null; rm -f "$planted"
+    [ "$code" -eq 1 ] && grep -q "not a file of this user's own" <<<"$out" || fail "a planted lock file: status $code, said: $out"
+    echo "a lock file of another user's: status 1, \"$out\""
     start_sway "$two_outputs"
     hold_keyboard
     # Escape ends the run with code 0, every surface released.
@@ -141,7 +158,11 @@ ending)
     expect_moving HEADLESS-2
     press a
     wait_saver_end 30 || fail "a key did not end the saver"
-    # SIGTERM ends it with code 0.
+    # SIGTERM ends it with code 0, also while it shows a moment weeks into the run.
+    start_saver -time 4000000
+    expect_pinned HEADLESS-1 960x540 4000000
+    kill -TERM "$saver_pid"
+    wait_saver_end 30 || fail "SIGTERM did not end the saver showing 4,000,000 s"
     start_saver -time "$pinned_s"
     expect_pinned HEADLESS-1 960x540
     kill -TERM "$saver_pid"
@@ -175,6 +196,102 @@ idle)
     while before "$deadline"; do kill -0 "$saver_pid" 2>/dev/null || break; sleep 0.05; done
     kill -0 "$saver_pid" 2>/dev/null && fail "Escape did not end the saver swayidle started"
     echo "swayidle started the saver after 2 s idle; Escape ended it"
+    ;;
+lock)
+    # The README's own swayidle line, its timeouts shortened: the lock comes at its time while the
+    # saver shows, and a locker that comes up over the saver ends it.
+    line=$(sed -n 's/^    exec swayidle /swayidle /p' "$here/../../README.md" | head -1)
+    grep -q "timeout 300 'vantorel-wayland" <<<"$line" && grep -q "timeout 600 'swaylock -f'" <<<"$line" ||
+        fail "the README has no swayidle line with the saver at 300 s and the lock at 600 s: $line"
+    line=${line/timeout 300 \'vantorel-wayland/timeout 2 \'$saver}
+    line=${line//timeout 600 /timeout 6 }
+    # First the locker is a command that writes down whether a saver showed when it ran.
+    printf '#!/bin/sh\necho "$(pgrep -c -u "$(id -u)" -f "^%s")" >> %s/run/locked\n' "$saver" "$work" > "$work/bin/record-lock"
+    chmod 755 "$work/bin/record-lock"
+    start_sway "$two_outputs"
+    hold_keyboard
+    idle_with() {
+        eval "set -- ${1//swaylock -f/$2}"
+        run_as "${saver_env[@]}" "$@" > "$work/swayidle.log" 2>&1 &
+        local deadline=$(( $(date +%s) + 60 ))
+        saver_pid=
+        while before "$deadline"; do saver_pid=$(pgrep -u "$user" -f "^$saver" | head -1); [ -n "$saver_pid" ] && break; sleep 0.1; done
+        [ -n "$saver_pid" ] || fail "swayidle did not start the saver"
+    }
+    idle_with "$line" "$work/bin/record-lock"
+    expect_moving HEADLESS-1
+    deadline=$(( $(date +%s) + 60 ))
+    while before "$deadline"; do [ -s "$work/run/locked" ] && break; sleep 0.1; done
+    [ -s "$work/run/locked" ] || fail "the lock command never ran while the saver showed: swayidle waited for the saver"
+    [ "$(head -1 "$work/run/locked")" -ge 1 ] || fail "the lock command ran, but no saver showed then"
+    kill -0 "$saver_pid" 2>/dev/null || fail "the saver ended before the lock"
+    echo "with the README's line, the lock command ran at its time while the saver showed"
+    press Escape
+    deadline=$(( $(date +%s) + 30 ))
+    while before "$deadline"; do kill -0 "$saver_pid" 2>/dev/null || break; sleep 0.05; done
+    kill -0 "$saver_pid" 2>/dev/null && fail "Escape did not end the saver"
+    kill "$(pgrep -u "$user" -x swayidle)"
+    # Then the real swaylock over the saver. Sway 1.7's locker (an input inhibitor) leaves the saver's
+    # overlay on top with the keyboard, so the saver sees the first key and ends, and the lock shows;
+    # a session lock (ext-session-lock) takes the keyboard and the saver ends at once. Either way no
+    # saver is left to show after unlocking.
+    idle_with "$line" "swaylock -f"
+    expect_moving HEADLESS-2
+    deadline=$(( $(date +%s) + 60 ))
+    while before "$deadline"; do pgrep -u "$user" -x swaylock >/dev/null && break; sleep 0.1; done
+    pgrep -u "$user" -x swaylock >/dev/null || fail "swayidle did not start swaylock"
+    # swaylock's screen is plain white; the scene's mean brightness is far below.
+    locked() { shot "$1" locked && less 0.9 "$(convert "$work/locked.png" -colorspace Gray -format '%[fx:mean]' info:)"; }
+    sleep 1
+    press a
+    deadline=$(( $(date +%s) + 30 ))
+    while before "$deadline"; do kill -0 "$saver_pid" 2>/dev/null || break; sleep 0.05; done
+    kill -0 "$saver_pid" 2>/dev/null && fail "the saver went on under swaylock after a key: unlocking would show it again"
+    pgrep -u "$user" -x swaylock >/dev/null || fail "the key meant for the lock ended swaylock"
+    deadline=$(( $(date +%s) + 30 ))
+    while before "$deadline"; do locked HEADLESS-1 && locked HEADLESS-2 && break; sleep 0.2; done
+    for o in HEADLESS-1 HEADLESS-2; do
+        locked "$o" || fail "after the saver ended $o does not show the lock screen"
+    done
+    echo "swaylock came over the saver; the first key ended the saver, and the lock stays and shows"
+    ;;
+faults)
+    # Pictures the driver could not show: the first swaps fail. Each output still gets its picture, one
+    # by having its surface made again, and a moving scene moves on.
+    start_sway "$two_outputs"
+    saved_env=("${saver_env[@]}")
+    saver_env+=(VANTOREL_WAYLAND_FAIL_SWAPS=5)
+    start_saver -time "$pinned_s"
+    expect_pinned HEADLESS-1 960x540
+    expect_pinned HEADLESS-2 640x480
+    grep -q 'making its surface again' "$work/saver.log" || fail "no surface was made again after failed pictures"
+    kill -TERM "$saver_pid"; wait_saver_end 30 || fail "SIGTERM did not end the saver"
+    saver_env=("${saved_env[@]}" VANTOREL_WAYLAND_FAIL_SWAPS=1)
+    start_saver
+    expect_moving HEADLESS-1
+    expect_moving HEADLESS-2
+    kill -TERM "$saver_pid"; wait_saver_end 30 || fail "SIGTERM did not end the saver"
+    echo "after failed pictures both outputs show the scene"
+    # A compositor slow to read, on one output (where no other output's frames wake the saver): the
+    # saver waits for room to send its picture, and the scene moves on.
+    [ -n "${VANTOREL_SLOW_FLUSH:-}" ] && [ -f "$VANTOREL_SLOW_FLUSH" ] || fail "VANTOREL_SLOW_FLUSH names no library"
+    install -m 755 "$VANTOREL_SLOW_FLUSH" "$work/bin/slow_flush.so"
+    # Beside what the sanitized build preloads already.
+    preload=$work/bin/slow_flush.so saver_env=()
+    for v in "${saved_env[@]}"; do
+        if [[ $v = LD_PRELOAD=* ]]; then preload="${v#LD_PRELOAD=}:$preload"; else saver_env+=("$v"); fi
+    done
+    saver_env+=("LD_PRELOAD=$preload")
+    msg output HEADLESS-2 disable
+    start_saver
+    expect_moving HEADLESS-1
+    deadline=$(( $(date +%s) + 60 ))
+    while before "$deadline"; do grep -q 'slow-flush: the socket is full' "$work/saver.log" && break; sleep 0.1; done
+    grep -q 'slow-flush: the socket is full' "$work/saver.log" || fail "the slow compositor never held the saver back"
+    sleep 1
+    expect_moving HEADLESS-1
+    kill -TERM "$saver_pid"; wait_saver_end 30 || fail "SIGTERM did not end the saver"
+    echo "with the compositor slow to read, the scene moves on"
     ;;
 fallback)
     # Without layer-shell: a fullscreen window on each output, the same picture, the same keys.
@@ -221,18 +338,29 @@ frames)
     deadline=$(( $(date +%s) + 30 ))
     while before "$deadline"; do kill -0 "$bg_runner" 2>/dev/null || break; sleep 0.05; done
     # Every picture after a surface's first waited for that surface's frame callback.
+    # Every picture after a surface's first waited for that surface's frame callback. A callback's id
+    # is free again once its done has come, and the next new object of any kind may take it: each
+    # frame request's callback is followed as an object, not by its number.
     tr -d '\0' < "$bg_log" | python3 -c '
 import re, sys
-pending, done, armed, pictures, attached, bad = {}, {}, {}, {}, set(), []
+holder, pending, armed, pictures, attached, bad = {}, {}, {}, {}, set(), []
 for line in sys.stdin:
     m = re.search(r"-> wl_surface@(\d+)\.frame\(new id wl_callback@(\d+)\)", line)
-    if m: pending[m[1]] = m[2]; done[m[2]] = False; continue
+    if m:
+        callback = {"done": False}
+        pending[m[1]] = holder[m[2]] = callback
+        continue
+    m = re.search(r"new id \w+@(\d+)", line)
+    if m: holder.pop(m[1], None); continue
     m = re.search(r"wl_callback@(\d+)\.done\(", line)
-    if m: done[m[1]] = True; continue
+    if m:
+        callback = holder.pop(m[1], None)
+        if callback: callback["done"] = True
+        continue
     m = re.search(r"-> wl_surface@(\d+)\.attach\(wl_buffer", line)
     if m:
         s = m[1]
-        if s in armed and not done.get(armed[s], False): bad.append(s)
+        if armed.get(s) and not armed[s]["done"]: bad.append(s)
         attached.add(s); continue
     m = re.search(r"-> wl_surface@(\d+)\.commit\(", line)
     if m and m[1] in attached:

@@ -36,12 +36,30 @@ if [ -n "${LSAN_OPTIONS:-}" ]; then
         saver_env+=("LSAN_OPTIONS=$LSAN_OPTIONS")
     fi
 fi
-sway_pid=
+# Everything this session started runs as the user with the session's runtime folder in its
+# environment: sway, the savers, swayidle and what it ran, a locker, wtype. runuser in front of each
+# is root's and ends with its child; signalling it would leave the child running.
+session_pids() {
+    local p
+    for p in $(pgrep -u "$user" 2>/dev/null); do
+        tr '\0' '\n' 2>/dev/null < "/proc/$p/environ" | grep -qxF "XDG_RUNTIME_DIR=$work/run" && echo "$p"
+    done
+}
+end_session() {
+    local pids deadline=$(( $(date +%s) + 20 ))
+    pids=$(session_pids)
+    [ -n "$pids" ] && kill -TERM $pids 2>/dev/null
+    while [ -n "$(session_pids)" ] && [ "$(date +%s)" -lt "$deadline" ]; do sleep 0.1; done
+    pids=$(session_pids)
+    if [ -n "$pids" ]; then
+        echo "ending the session: $(ps -o comm= -p "${pids//$'\n'/,}" | tr '\n' ' ')did not end on SIGTERM; killed"
+        kill -KILL $pids 2>/dev/null
+        deadline=$(( $(date +%s) + 20 ))
+        while [ -n "$(session_pids)" ] && [ "$(date +%s)" -lt "$deadline" ]; do sleep 0.1; done
+    fi
+}
 cleanup() {
-    pkill -u "$user" -f "$work/bin/vantorel-wayland" 2>/dev/null
-    pkill -u "$user" -x wtype 2>/dev/null
-    pkill -u "$user" -x swayidle 2>/dev/null
-    [ -n "$sway_pid" ] && kill "$sway_pid" 2>/dev/null
+    end_session
     wait 2>/dev/null
     rm -rf "$work"
 }
@@ -65,7 +83,6 @@ start_sway() {
     run_as WLR_BACKENDS=headless WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 \
         WLR_HEADLESS_OUTPUTS="$(printf '%s\n' "$outputs" | grep -c '^output')" \
         sway -c "$work/sway.config" > "$work/sway.log" 2>&1 &
-    sway_pid=$!
     # sway takes SWAYSOCK for its own socket's path.
     local deadline=$(( $(date +%s) + 60 ))
     while before "$deadline"; do
