@@ -1,6 +1,6 @@
 /* Loaded into the saver by the Wayland tests: a compositor slow to read, as a busy desktop's is. From
- * two seconds after the first flush on, every 25th flush starts a tenth of a second in which flushes send
- * nothing and fail with EAGAIN, as they do while the socket's buffer is full. A client that then only
+ * two seconds after the first flush on, the 25th flush after the socket last had room starts a tenth of
+ * a second in which flushes send nothing and fail with EAGAIN, as they do while its buffer is full. A client that then only
  * waits for the compositor to speak waits for ever: what it has not sent is what would make it speak. */
 #define _GNU_SOURCE
 #include <dlfcn.h>
@@ -25,7 +25,7 @@ int wl_display_flush(struct wl_display* pDisplay) {
         fFirst = Seconds();
     }
     const double fNow = Seconds();
-    if (fNow - fFirst > 2.0 && ++nCalls % 25 == 0) {
+    if (fNow - fFirst > 2.0 && fNow >= fFullUntil && ++nCalls % 25 == 0) {
         fFullUntil = fNow + 0.1;
         if (++nHeld == 1) fprintf(stderr, "slow-flush: the socket is full for a while\n");
     }

@@ -135,9 +135,11 @@ ending)
     echo "without XDG_RUNTIME_DIR: status 1, \"$out\""
     planted=$work/run/vantorel-wayland-wayland-1-saver.lock
     install -m 666 /dev/null "$planted"
-    flock "$planted" sleep 60 & holder=$!
+    exec {planted_fd}<>"$planted"
+    flock "$planted_fd"
     out=$(run_as "$saver" 2>&1); code=$?
-    kill "$holder"; wait "$holder" 2>/dev/null; rm -f "$planted"
+    exec {planted_fd}>&-
+    rm -f "$planted"
     [ "$code" -eq 1 ] && grep -q "not a file of this user's own" <<<"$out" || fail "a planted lock file: status $code, said: $out"
     echo "a lock file of another user's: status 1, \"$out\""
     start_sway "$two_outputs"
