@@ -195,33 +195,11 @@ TEST_F(TwoMonitorRun, ARendererKilledFromOutsideLeavesNothingOnTheOtherMonitor) 
 }
 
 // The other monitors' windows as the renderer makes them, here in this process on a GL context of its
-// own: the swap interval belongs to each window, and every one must be told not to wait for its
-// monitor's vertical blank, as the primary's is, or a turn of the loop could wait for each monitor.
-class OtherMonitorsGl : public TwoMonitorRun {
-protected:
-    void TearDown() override {
-        cViews.Close();
-        wglMakeCurrent(nullptr, nullptr);
-        if (hContext) wglDeleteContext(hContext);
-        if (hMain) DestroyWindow(hMain);
-        UnregisterClassA(kMainClass, GetModuleHandleA(nullptr));
-    }
-
-    static constexpr char kMainClass[] = "VantorelTestMainView";
-    HWND hMain = nullptr;
-    HGLRC hContext = nullptr;
-    CMonitorViews cViews;
-};
-
-TEST_F(OtherMonitorsGl, EveryWindowSwapsWithoutWaitingForItsMonitor) {
-    const HINSTANCE hInstance = GetModuleHandleA(nullptr);
-    WNDCLASSA wc = {};
-    wc.style = CS_OWNDC;
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.hInstance = hInstance;
-    wc.lpszClassName = kMainClass;
-    ASSERT_TRUE(RegisterClassA(&wc));
-    hMain = CreateWindowExA(0, kMainClass, "", WS_POPUP, 0, 0, 64, 64, nullptr, nullptr, hInstance, nullptr);
+// own: the swap interval belongs to each window, so each must be told not to wait for its monitor's
+// vertical blank, as the primary's is, or a turn of the loop could wait for every monitor in turn.
+TEST_F(TwoMonitorRun, EveryOtherMonitorsWindowSwapsWithoutWaitingForItsVerticalBlank) {
+    CMonitorViews cViews;  // declared first: its windows go last, however the test ends
+    const HWND hMain = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 64, 64, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(hMain, nullptr);
     const HDC hMainDC = GetDC(hMain);
     PIXELFORMATDESCRIPTOR pfd = {};
@@ -231,24 +209,28 @@ TEST_F(OtherMonitorsGl, EveryWindowSwapsWithoutWaitingForItsMonitor) {
     pfd.cColorBits = 32;
     pfd.cDepthBits = 16;
     ASSERT_TRUE(SetPixelFormat(hMainDC, ChoosePixelFormat(hMainDC, &pfd), &pfd));
-    hContext = wglCreateContext(hMainDC);
+    const HGLRC hContext = wglCreateContext(hMainDC);
     ASSERT_TRUE(hContext && wglMakeCurrent(hMainDC, hContext));
-    using PfnGetSwapInterval = int(WINAPI*)();
-    const auto pfnGetSwapInterval = reinterpret_cast<PfnGetSwapInterval>(wglGetProcAddress("wglGetSwapIntervalEXT"));
+    const auto pfnGetSwapInterval = reinterpret_cast<int(WINAPI*)()>(
+        reinterpret_cast<void (*)()>(wglGetProcAddress("wglGetSwapIntervalEXT")));
     ASSERT_NE(pfnGetSwapInterval, nullptr);
 
-    cViews.Open(hInstance);
+    cViews.Open(GetModuleHandleA(nullptr));
     cViews.StartScenes(hMainDC, hContext);
-    std::size_t nScenes = 0;
+    std::size_t nWindows = 0;
     for (HWND h : vtest::TopLevelWindowsOf(GetCurrentProcessId())) {
         char szClass[64] = {};
         GetClassNameA(h, szClass, sizeof szClass);
         if (std::strcmp(szClass, "VantorelMonitorCover") != 0) continue;
-        ++nScenes;
-        ASSERT_TRUE(wglMakeCurrent(GetDC(h), hContext)) << "the window is no scene";
+        ++nWindows;
+        ASSERT_TRUE(wglMakeCurrent(GetDC(h), hContext)) << "the window shows no scene";
         EXPECT_EQ(pfnGetSwapInterval(), 0) << "a monitor's window waits for its vertical blank";
     }
-    EXPECT_EQ(nScenes, aOthers.size());
+    EXPECT_EQ(nWindows, aOthers.size());
+    cViews.Close();
+    wglMakeCurrent(nullptr, nullptr);
+    wglDeleteContext(hContext);
+    DestroyWindow(hMain);
 }
 
 }  // namespace
