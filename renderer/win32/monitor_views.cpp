@@ -91,6 +91,7 @@ void CMonitorViews::Follow() {
     for (std::size_t i = 0; i < aPieces.size(); ++i) {
         if (aKept[i] >= 0) {
             aNow.push_back(std::move(aViews[aKept[i]]));
+            aNow.back().piece = aPieces[i];  // the same place; the monitor's number may have changed
             continue;
         }
         const SMonitorPiece& piece = aPieces[i];
