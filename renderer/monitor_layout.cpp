@@ -33,3 +33,17 @@ std::vector<SMonitorPiece> MonitorLayout(const std::vector<SScreenRect>& aMonito
     }
     return aPieces;
 }
+
+std::vector<int> KeptPieces(const std::vector<SMonitorPiece>& aBefore, const std::vector<SMonitorPiece>& aNow) {
+    std::vector<int> aKept(aNow.size(), -1);
+    std::vector<bool> abTaken(aBefore.size(), false);
+    for (std::size_t i = 0; i < aNow.size(); ++i) {
+        for (std::size_t j = 0; j < aBefore.size(); ++j) {
+            if (abTaken[j] || !(aBefore[j].rc == aNow[i].rc) || aBefore[j].bScene != aNow[i].bScene) continue;
+            abTaken[j] = true;
+            aKept[i] = static_cast<int>(j);
+            break;
+        }
+    }
+    return aKept;
+}

@@ -31,3 +31,9 @@ struct SMonitorPiece {
 // overlap: a scene there would be cut off by the primary's picture. Empty monitors give nothing, and a
 // monitor reported twice gets its piece once.
 std::vector<SMonitorPiece> MonitorLayout(const std::vector<SScreenRect>& aMonitors, const SScreenRect& rcPrimary);
+
+// A new layout of the windows beside the primary's: for each of aNow's pieces, the index in aBefore of
+// the window that already shows it (the same rectangle, scene or cover alike) and stays, or -1 for a
+// window to make. Each window serves one piece at most. The shell makes the new windows before it
+// removes the ones no piece keeps, so a monitor whose piece did not change never shows the desktop.
+std::vector<int> KeptPieces(const std::vector<SMonitorPiece>& aBefore, const std::vector<SMonitorPiece>& aNow);

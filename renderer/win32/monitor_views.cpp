@@ -3,6 +3,8 @@
 #include <string>
 #include <utility>
 
+#include "renderer/glass_object.h"
+
 namespace {
 
 // Nothing looks for this class; the windows have no title at all.
@@ -76,25 +78,38 @@ CMonitorViews::CWindow CMonitorViews::MakeWindow(const SScreenRect& rc) {
 void CMonitorViews::Follow() {
     if (!hClassInstance) return;
     ReturnContext();
-    aViews.clear();
     SMonitorList list;
     // The primary sits at the origin; this holds should no monitor say it is the primary.
     list.rcPrimary = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&list));
+    const std::vector<SMonitorPiece> aPieces = MonitorLayout(list.aAll, list.rcPrimary);
+    std::vector<SMonitorPiece> aBefore;
+    for (const SView& view : aViews) aBefore.push_back(view.piece);
+    const std::vector<int> aKept = KeptPieces(aBefore, aPieces);
     const std::string sRefused = RefusedDevice();
-    for (const SMonitorPiece& piece : MonitorLayout(list.aAll, list.rcPrimary)) {
+    std::vector<SView> aNow;
+    for (std::size_t i = 0; i < aPieces.size(); ++i) {
+        if (aKept[i] >= 0) {
+            aNow.push_back(std::move(aViews[aKept[i]]));
+            aNow.back().piece = aPieces[i];  // the same place; the monitor's number may have changed
+            continue;
+        }
+        const SMonitorPiece& piece = aPieces[i];
         SView view;
         view.cWindow = MakeWindow(piece.rc);
         if (!view.cWindow) continue;
-        view.rc = piece.rc;
+        view.piece = piece;
         view.bScene = piece.bScene;
         view.bRefused = !sRefused.empty() && sRefused == list.asDevices[piece.nMonitor];
         view.cScene = CSceneView(piece.rc.Width(), piece.rc.Height());
-        aViews.push_back(std::move(view));
+        aNow.push_back(std::move(view));
     }
+    // The windows no piece kept go only now, with every new one up.
+    aViews.swap(aNow);
+    aNow.clear();
     if (!hContext) return;
     for (SView& view : aViews) {
-        if (view.bScene && !StartScene(view)) TurnBlack(view);
+        if (view.bScene && !view.hDC && !StartScene(view)) TurnBlack(view);
     }
     ReturnContext();
 }
@@ -107,13 +122,17 @@ bool CMonitorViews::StartScene(SView& view) {
     PIXELFORMATDESCRIPTOR pfd = {};
     if (nFormat == 0 || !DescribePixelFormat(hMainDC, nFormat, sizeof pfd, &pfd)) return false;
     if (!SetPixelFormat(view.hDC, nFormat, &pfd)) return false;
-    return wglMakeCurrent(view.hDC, hContext) != FALSE;
+    if (!wglMakeCurrent(view.hDC, hContext)) return false;
+    // The interval belongs to the window, not the context: each one is told not to wait for its
+    // monitor's vertical blank, as the primary is, or one turn of the loop could wait for several.
+    SetSwapInterval(0);
+    return true;
 }
 
 void CMonitorViews::TurnBlack(SView& view) {
     ReturnContext();
     // The cover comes before the scene window goes, so the monitor never shows the desktop between.
-    CWindow cCover = MakeWindow(view.rc);
+    CWindow cCover = MakeWindow(view.piece.rc);
     view.cWindow = std::move(cCover);
     view.hDC = nullptr;
     view.bScene = false;

@@ -24,7 +24,8 @@ public:
     // From now on the scene windows draw with hContext, in the pixel format of hMainDC (one context
     // serves every window of that format, so the pictures are loaded once).
     void StartScenes(HDC hMainDC, HGLRC hContext);
-    // Monitors came, went or changed: windows for the new layout. Nothing once closed (or never opened).
+    // Monitors came, went or changed: windows for the new layout. A window whose piece is unchanged stays
+    // (and keeps its scene); the new ones come before the rest go. Nothing once closed (or never opened).
     void Follow();
     // Draws this turn's frame on every scene window, then makes the context current on the main window
     // again with its viewport (nMainWidth x nMainHeight). A window whose drawing fails turns black.
@@ -41,7 +42,7 @@ private:
     struct SView {
         CWindow cWindow;
         HDC hDC = nullptr;  // the window's own DC (CS_OWNDC)
-        SScreenRect rc;
+        SMonitorPiece piece;  // what the layout put here
         bool bScene = false;  // its scene is set up and drawn each turn
         bool bRefused = false;  // the test hook: this monitor's scene set-up fails
         CSceneView cScene{0, 0};

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "renderer/offscreen/png_file.h"
+#include "tests/renderer/dib_test_support.h"
 
 namespace {
 
@@ -287,6 +289,59 @@ TEST(Backdrop, WithAllThreePicturesMissingIsTheSceneOfTheProductsPictures) {
         EXPECT_LT(nWhite, pic.aRgb.size() / 2) << "not the white screen";
     }
 }
+
+// A view of any shape shows the tube at the size the 4:3 view of the same width (or, when wider, the
+// same height) shows it, and whole: with a plain grey third picture (the backdrop, stretched to any
+// shape, stays that grey) a frame is the 768 x 576 frame centred on grey. A portrait view widens its
+// vertical field for that; a wide one keeps 45 degrees.
+struct ViewShape {
+    const char* pszName;
+    int nWidth;
+    int nHeight;
+};
+
+class AnyShapeOfView : public ::testing::TestWithParam<ViewShape> {};
+
+TEST_P(AnyShapeOfView, ShowsTheWholeTubeOfTheFourByThreeView) {
+    const uint8_t kGrey = 48;
+    const ViewShape shape = GetParam();
+    const std::string sTextures = TextureFolder(true, true, false);
+    ASSERT_TRUE(dibtest::WriteBytes(sTextures + "/Nerlo03.bmp",
+                                    dibtest::MadePicture(256, 256, 24, std::vector<uint8_t>(256 * 256 * 3, kGrey)).Bytes()));
+    const std::string sFour = MakeTempFolder(), sShape = MakeTempFolder();
+    const std::string sTimes = " --time 45 --time 75";
+    ASSERT_EQ(RunFrames("--textures " + sTextures + " --size 768x576 --out " + sFour + sTimes).nExit, 0);
+    const std::string sSize = std::to_string(shape.nWidth) + "x" + std::to_string(shape.nHeight);
+    ASSERT_EQ(RunFrames("--textures " + sTextures + " --size " + sSize + " --out " + sShape + sTimes).nExit, 0);
+    for (const char* pszName : {"frame-45000.png", "frame-75000.png"}) {
+        SCOPED_TRACE(pszName);
+        const Picture four = Load(sFour + "/" + pszName), view = Load(sShape + "/" + pszName);
+        ASSERT_EQ(view.nWidth, shape.nWidth);
+        Picture expected{shape.nWidth, shape.nHeight, std::vector<uint8_t>(view.aRgb.size(), kGrey)};
+        const int nLeft = (shape.nWidth - four.nWidth) / 2, nTop = (shape.nHeight - four.nHeight) / 2;
+        for (int y = 0; y < four.nHeight; ++y)
+            std::copy_n(&four.aRgb[static_cast<size_t>(y) * four.nWidth * 3], four.nWidth * 3,
+                        &expected.aRgb[(static_cast<size_t>(y + nTop) * shape.nWidth + nLeft) * 3]);
+        const Difference d = Compare(view, expected);
+        EXPECT_LT(d.dMean, 0.5);
+        EXPECT_LT(d.dShareOver16, 0.002);
+        // The tube itself is in the picture, clear of its sides.
+        size_t nLit = 0, nLitAtSides = 0;
+        for (int y = 0; y < view.nHeight; ++y)
+            for (int x = 0; x < view.nWidth; ++x) {
+                const uint8_t* p = &view.aRgb[(static_cast<size_t>(y) * view.nWidth + x) * 3];
+                const bool bLit = std::abs(p[0] - kGrey) + std::abs(p[1] - kGrey) + std::abs(p[2] - kGrey) > 24;
+                nLit += bLit;
+                nLitAtSides += bLit && (x == 0 || x == view.nWidth - 1);
+            }
+        EXPECT_GT(nLit, view.aRgb.size() / 3 / 50);
+        EXPECT_EQ(nLitAtSides, 0u);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Shapes, AnyShapeOfView,
+                         ::testing::Values(ViewShape{"portrait", 768, 1024}, ViewShape{"wide", 1024, 576}),
+                         [](const ::testing::TestParamInfo<ViewShape>& info) { return std::string(info.param.pszName); });
 
 TEST(FramesTool, TimesInOneRunCarryTheMorphAmountPast70Seconds) {
     // Drawn alone or after earlier frames, 75 s is the same frame: the clock is stepped through

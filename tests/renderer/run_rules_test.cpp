@@ -102,6 +102,29 @@ TEST(MonitorLayout, SceneOnEveryMonitorApartFromThePrimaryCoversWhereItOverlaps)
     }
 }
 
+// A display change keeps every window whose piece is unchanged; a moved, resized or re-roled piece
+// gets a new one, and a window serves one piece at most.
+TEST(MonitorLayout, ADisplayChangeKeepsTheWindowsOfUnchangedPieces) {
+    const SMonitorPiece right = {{1024, 0, 2304, 720}, true, 1}, left = {{-768, 0, 0, 1024}, true, 2};
+    const SMonitorPiece rightMoved = {{1024, 48, 2304, 768}, true, 1}, rightCovered = {{1024, 0, 2304, 720}, false, 1};
+    const struct {
+        const char* pszWhat;
+        std::vector<SMonitorPiece> aBefore, aNow;
+        std::vector<int> aKept;
+    } aCases[] = {
+        {"nothing changed", {right, left}, {right, left}, {0, 1}},
+        {"reported in another order", {right, left}, {left, right}, {1, 0}},
+        {"one monitor moved", {right, left}, {rightMoved, left}, {-1, 1}},
+        {"a scene turned cover", {right}, {rightCovered}, {-1}},
+        {"a monitor came", {right}, {left, right}, {-1, 0}},
+        {"the same piece twice", {right}, {right, right}, {0, -1}},
+    };
+    for (const auto& c : aCases) {
+        SCOPED_TRACE(c.pszWhat);
+        EXPECT_EQ(KeptPieces(c.aBefore, c.aNow), c.aKept);
+    }
+}
+
 TEST(RendererCommandLine, OnlyAWellFormedTimePinsAMomentAnythingElseRunsLive) {
     struct Case {
         const char* pszLine;

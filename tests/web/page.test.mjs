@@ -248,3 +248,22 @@ test('the zip\'s index.html opened from a local file draws the scene', async () 
   assertSamePicture(await shot(opened.page), decodePng(readFileSync(join(golden, 'frame-25000.png'))), 'file:// at t = 25 s');
   await closeClean(opened);
 });
+
+// ---- a portrait window: the whole tube, as the frame renderer draws it at that size ----
+
+test('a 400x800 window shows the frame renderer\'s portrait picture, also after a resize across 4:3', async () => {
+  const portrait = mkdtempSync(join(scratch, 'portrait-'));
+  execFileSync(framesTool, ['--size', '400x800', '--out', portrait, '--time', '75']);
+  const want = decodePng(readFileSync(join(portrait, 'frame-75000.png')));
+  const opened = await openPage(400, 800, `${origin}/?t=75`);
+  await frameDrawn(opened.page);
+  assertSamePicture(await shot(opened.page), want, '400x800 at t = 75 s');
+  // From 4:3 to portrait: the widened field comes with the new size.
+  await opened.page.setViewportSize({ width: 1024, height: 768 });
+  await opened.page.waitForFunction(() => window.vantorel.width === 1024, null, { timeout: kDeadline });
+  assertSamePicture(await shot(opened.page), native['75'], '1024x768 at t = 75 s');
+  await opened.page.setViewportSize({ width: 400, height: 800 });
+  await opened.page.waitForFunction(() => window.vantorel.width === 400, null, { timeout: kDeadline });
+  assertSamePicture(await shot(opened.page), want, 'back to 400x800 at t = 75 s');
+  await closeClean(opened);
+});

@@ -205,6 +205,10 @@ TEST_F(HackOnXvfb, LentWindowIsDrawnAtItsSizeAndFollowsItsResize) {
     XResizeWindow(pDisplay, w, 640, 200);
     XSync(pDisplay, False);
     ExpectPinnedFrame(w, 640, 200);
+    // And to the other side of 4:3: a portrait window widens the vertical field.
+    XResizeWindow(pDisplay, w, 200, 320);
+    XSync(pDisplay, False);
+    ExpectPinnedFrame(w, 200, 320);
     EXPECT_TRUE(cHack.Running()) << HackStderr();
 }
 
