@@ -89,10 +89,13 @@ outputs)
     fi
     ;;
 scale)
-    # An output at scale 2: the buffer has the output's physical size, not its logical one.
-    start_sway 'output HEADLESS-1 mode 1280x720 scale 2 position 0 0'
+    # An output at scale 2: the buffer has the output's physical size, not its logical one. An output
+    # turned to portrait (transform 90) shows the whole tube, as the frame renderer draws that shape.
+    start_sway 'output HEADLESS-1 mode 1280x720 scale 2 position 0 0
+output HEADLESS-2 mode 1024x768 transform 90 position 640 0'
     start_saver -d -time "$pinned_s"
     expect_pinned HEADLESS-1 1280x720
+    expect_pinned HEADLESS-2 768x1024
     tr -d '\0' < "$work/saver.log" | grep -aq 'wl_surface@[0-9]*\.set_buffer_scale(2)' ||
         fail "the surface did not take the output's scale"
     ;;
