@@ -18,6 +18,20 @@ T* Bind(wl_registry* pRegistry, uint32_t nGlobal, const wl_interface* pInterface
     return static_cast<T*>(wl_registry_bind(pRegistry, nGlobal, pInterface, std::min(nOffered, nWanted)));
 }
 
+// Takes one of the seat's devices when the seat gains it, and lets go of it when the seat loses it.
+template <typename T, typename L>
+void FollowDevice(bool bHas, T*& pDevice, wl_seat* pSeat, T* (*pfnGet)(wl_seat*), const L* pListener, void* pData,
+                  void (*pfnLetGo)(T*)) {
+    if (bHas && !pDevice) {
+        pDevice = pfnGet(pSeat);
+        wl_proxy_add_listener(reinterpret_cast<wl_proxy*>(pDevice),
+                              reinterpret_cast<void (**)(void)>(const_cast<L*>(pListener)), pData);
+    } else if (!bHas && pDevice) {
+        pfnLetGo(pDevice);
+        pDevice = nullptr;
+    }
+}
+
 }  // namespace
 
 const wl_registry_listener CSaverDisplay::kRegistryListener = {
@@ -70,31 +84,16 @@ const wl_output_listener CSaverDisplay::kOutputListener = {
 };
 
 const wl_seat_listener CSaverDisplay::kSeatListener = {
-    // capabilities: keyboard and pointer as the seat has them now
+    // capabilities: keyboard, pointer and touch as the seat has them now
     [](void* pData, wl_seat* pSeat, uint32_t nCaps) {
         auto* p = static_cast<CSaverDisplay*>(pData);
         const bool bRelease = wl_proxy_get_version(reinterpret_cast<wl_proxy*>(pSeat)) >= WL_KEYBOARD_RELEASE_SINCE_VERSION;
-        if ((nCaps & WL_SEAT_CAPABILITY_KEYBOARD) && !p->pKeyboard) {
-            p->pKeyboard = wl_seat_get_keyboard(pSeat);
-            wl_keyboard_add_listener(p->pKeyboard, &kKeyboardListener, p);
-        } else if (!(nCaps & WL_SEAT_CAPABILITY_KEYBOARD) && p->pKeyboard) {
-            bRelease ? wl_keyboard_release(p->pKeyboard) : wl_keyboard_destroy(p->pKeyboard);
-            p->pKeyboard = nullptr;
-        }
-        if ((nCaps & WL_SEAT_CAPABILITY_TOUCH) && !p->pTouch) {
-            p->pTouch = wl_seat_get_touch(pSeat);
-            wl_touch_add_listener(p->pTouch, &kTouchListener, p);
-        } else if (!(nCaps & WL_SEAT_CAPABILITY_TOUCH) && p->pTouch) {
-            bRelease ? wl_touch_release(p->pTouch) : wl_touch_destroy(p->pTouch);
-            p->pTouch = nullptr;
-        }
-        if ((nCaps & WL_SEAT_CAPABILITY_POINTER) && !p->pPointer) {
-            p->pPointer = wl_seat_get_pointer(pSeat);
-            wl_pointer_add_listener(p->pPointer, &kPointerListener, p);
-        } else if (!(nCaps & WL_SEAT_CAPABILITY_POINTER) && p->pPointer) {
-            bRelease ? wl_pointer_release(p->pPointer) : wl_pointer_destroy(p->pPointer);
-            p->pPointer = nullptr;
-        }
+        FollowDevice(nCaps & WL_SEAT_CAPABILITY_KEYBOARD, p->pKeyboard, pSeat, wl_seat_get_keyboard, &kKeyboardListener, p,
+                     bRelease ? wl_keyboard_release : wl_keyboard_destroy);
+        FollowDevice(nCaps & WL_SEAT_CAPABILITY_POINTER, p->pPointer, pSeat, wl_seat_get_pointer, &kPointerListener, p,
+                     bRelease ? wl_pointer_release : wl_pointer_destroy);
+        FollowDevice(nCaps & WL_SEAT_CAPABILITY_TOUCH, p->pTouch, pSeat, wl_seat_get_touch, &kTouchListener, p,
+                     bRelease ? wl_touch_release : wl_touch_destroy);
     },
     // name
     [](void*, wl_seat*, const char*) {},
