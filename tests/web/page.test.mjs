@@ -248,3 +248,27 @@ test('the zip\'s index.html opened from a local file draws the scene', async () 
   assertSamePicture(await shot(opened.page), decodePng(readFileSync(join(golden, 'frame-25000.png'))), 'file:// at t = 25 s');
   await closeClean(opened);
 });
+
+// ---- a lost WebGL context (a GPU reset, a driver update, a switch of GPUs) ----
+
+test('after the WebGL context is lost and given back, the still is drawn again the same', async () => {
+  // 75 s: past the morph, so the restored scene must also keep the tube's shape.
+  const opened = await openPage(1024, 768, `${origin}/?t=75`);
+  await frameDrawn(opened.page);
+  const before = await shot(opened.page);
+  const framesBefore = await opened.page.evaluate(async () => {
+    const lose = document.getElementById('scene').getContext('webgl2').getExtension('WEBGL_lose_context');
+    const lost = new Promise((resolve) => document.getElementById('scene').addEventListener('webglcontextlost', resolve, { once: true }));
+    lose.loseContext();
+    await lost;
+    window.loseContextForTest = lose;
+    return window.vantorel.frames;
+  });
+  // The browser gives a context back only to a page that took the loss (prevented its default).
+  await opened.page.evaluate(() => window.loseContextForTest.restoreContext());
+  await opened.page.waitForFunction((n) => window.vantorel.frames > n, framesBefore, { timeout: kDeadline });
+  const after = await shot(opened.page);
+  assertSamePicture(after, before, 'after the restore against before the loss');
+  assertSamePicture(after, native['75'], 'after the restore at t = 75 s');
+  await closeClean(opened);
+});
