@@ -8,7 +8,7 @@ const kFiles = ['./', @FILES@];
 
 self.addEventListener('install', function (event) {
   event.waitUntil(caches.open(kVersion).then(function (cache) {
-    // Past the browser's HTTP cache: a file kept there from an earlier visit may be another version's.
+    // Past the browser's HTTP cache: a file kept there from a visit before may be another version's.
     return cache.addAll(kFiles.map(function (file) { return new Request(file, { cache: 'reload' }); }));
   }).then(function () { return self.skipWaiting(); }));
 });
