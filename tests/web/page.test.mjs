@@ -7,6 +7,8 @@
 //   VANTOREL_SITE      build/web/site           VANTOREL_ZIP     the zip of the self-contained page
 //   VANTOREL_FRAMES    the native vantorel-frames (build/linux/bin/vantorel-frames)
 //   VANTOREL_GOLDEN    tests/golden             VANTOREL_CHROMIUM  Debian's chromium-headless-shell
+//   VANTOREL_DIST      build/web/dist (the release's zips)    VANTOREL_PYTHON  python3 with jsonschema
+//   VANTOREL_WEB_SOURCE  renderer/web (make_page.mjs, to write a next version's service worker)
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
 import { existsSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
