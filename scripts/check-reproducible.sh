@@ -16,6 +16,7 @@ started=$(date +%s)
 locked() {
     if [ -n "${VANTOREL_BUILD_LOCK:-}" ]; then flock "$VANTOREL_BUILD_LOCK" "$@"; else "$@"; fi
 }
+# The web preset comes after linux: its pictures are drawn by the Linux build's frame renderer.
 presets=(linux windows)
 if cmake --list-presets=configure -S "$root" 2>/dev/null | grep -q '"web"'; then presets+=(web); fi
 
@@ -28,8 +29,17 @@ build() {
     for preset in "${presets[@]}"; do
         if [ "$layout" = inside ]; then dir=$src/build/$preset; else dir=$work/$name/out-$preset; fi
         echo "== $name: $preset in $dir"
-        # The release files alone: no tests, no benchmarks.
-        (cd "$src" && cmake --preset "$preset" -B "$dir" -DVANTOREL_TESTS=OFF -DVANTOREL_BENCHMARKS=OFF >"$work/$name-$preset.log")
+        # The release files alone: no tests, no benchmarks. The web release's pictures are drawn by this
+        # clone's own frame renderer, from its Linux build.
+        local extra=()
+        if [ "$preset" = web ]; then
+            local linux_dir=$src/build/linux
+            [ "$layout" = inside ] || linux_dir=$work/$name/out-linux
+            locked cmake --build "$linux_dir" --target vantorel-frames >>"$work/$name-$preset.log" 2>&1 ||
+                { tail -30 "$work/$name-$preset.log"; echo "FAIL: the frame renderer of $name failed"; exit 1; }
+            extra=(-DVANTOREL_FRAMES_PROGRAM="$linux_dir/bin/vantorel-frames")
+        fi
+        (cd "$src" && cmake --preset "$preset" -B "$dir" -DVANTOREL_TESTS=OFF -DVANTOREL_BENCHMARKS=OFF "${extra[@]}" >>"$work/$name-$preset.log")
         locked cmake --build "$dir" --target package >>"$work/$name-$preset.log" 2>&1 ||
             { tail -30 "$work/$name-$preset.log"; echo "FAIL: the $preset build of $name failed"; exit 1; }
         mkdir -p "$work/$name/dist-$preset"

@@ -32,6 +32,8 @@ packages=(
   dpkg-dev fakeroot lintian man-db groff-base
   # the web page: Emscripten, and the headless browser its tests drive (through playwright-core from npm)
   emscripten chromium-headless-shell nodejs zip
+  # the wallpaper hosts' property files checked against their documented schema
+  python3-jsonschema
   # a CPU hog for checking that the suite's verdicts do not depend on load
   stress-ng
 )

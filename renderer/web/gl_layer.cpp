@@ -426,6 +426,11 @@ bool StartGlLayer() {
     return true;
 }
 
+bool RestartGlLayer() {
+    cLayer = Layer{};
+    return StartGlLayer();
+}
+
 extern "C" {
 
 void LayerActiveTextureArb(unsigned int nUnit) {

@@ -6,6 +6,10 @@
 // context refuses them.
 bool StartGlLayer();
 
+// After the browser gave back a lost context: forgets every texture, list and matrix the layer kept
+// for the context that is gone, then starts again as StartGlLayer does.
+bool RestartGlLayer();
+
 // The two ARB multitexture entries the scene calls, handed out by the web's GetGlProcAddress.
 extern "C" void LayerActiveTextureArb(unsigned int nUnit);
 extern "C" void LayerMultiTexCoord2fvArb(unsigned int nUnit, const float* pfCoords);

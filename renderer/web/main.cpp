@@ -1,7 +1,9 @@
 // The scene on a web page: a WebGL 2 context on the page's canvas, the scene drawn through the GL
-// layer on every animation frame at the canvas's size in device pixels, its clock the page's
-// monotonic time. With --time SECONDS (the page's ?t) it draws that one moment instead, exactly as
-// vantorel-frames does, and draws it again whenever the canvas changes size.
+// layer on animation frames at the canvas's size in device pixels (times the page's render scale),
+// its clock the page's monotonic time. With --time SECONDS (the page's ?t) it draws that one moment
+// instead, exactly as vantorel-frames does, and draws it again whenever the canvas changes size.
+// The page (page.js) pauses and resumes it, caps its frame rate and sets its render scale through
+// the Vantorel* calls below; a lost WebGL context stops it, and the restored one gets it all back.
 #include <emscripten.h>
 #include <emscripten/eventloop.h>
 #include <emscripten/html5.h>
@@ -26,10 +28,21 @@ namespace {
 const char kCanvas[] = "#scene";
 const char kPictureFolder[] = "/pictures";
 
-// The page's performance.now(), in whole milliseconds; wrapping at 2^32 as GetTickCount does.
+// The page's performance.now(), in whole milliseconds; wrapping at 2^32 as GetTickCount does. A frame
+// holds it at one reading, so the catch-up before the frame and the frame itself agree on the moment.
 class CPageTickCount : public ITickCount {
 public:
-    uint32_t GetTickCount() override { return static_cast<uint32_t>(static_cast<uint64_t>(emscripten_get_now())); }
+    static uint32_t Now() { return static_cast<uint32_t>(static_cast<uint64_t>(emscripten_get_now())); }
+    uint32_t GetTickCount() override { return bHeld ? dwHeld : Now(); }
+    void Hold(uint32_t dwTick) {
+        bHeld = true;
+        dwHeld = dwTick;
+    }
+    void Release() { bHeld = false; }
+
+private:
+    bool bHeld = false;
+    uint32_t dwHeld = 0;
 };
 
 CPageTickCount cPageClock;
@@ -38,6 +51,20 @@ bool bStill = false;
 uint32_t nStillMs = 0;
 int nCanvasWidth = 0;
 int nCanvasHeight = 0;
+
+// What the page asks for: paused (by its host, or hidden), at most this many frames a second (0: one
+// on every animation frame), the drawing buffer at this fraction of the canvas's device pixels.
+bool bPaused = false;
+double dFrameCap = 0.0;
+double dRenderScale = 1.0;
+// The scene is set up; the WebGL context is lost; an animation-frame loop is running.
+bool bSceneReady = false;
+bool bContextLost = false;
+bool bLoopRunning = false;
+// The page time the frame cap counts from (below 0: draw on the next animation frame), and the scene's
+// elapsed milliseconds at the last frame drawn.
+double dCapFromMs = -1.0;
+uint32_t nLastSceneMs = 0;
 
 // Tells the page what it shows: no WebGL 2, the backdrop while the scene sets up, or one more frame
 // of the scene drawn (its size and scene time).
@@ -57,7 +84,7 @@ void ReportFrame(double dSceneSeconds) {
 bool FollowCanvasSize() {
     double dCssWidth = 0.0, dCssHeight = 0.0;
     emscripten_get_element_css_size(kCanvas, &dCssWidth, &dCssHeight);
-    const double dRatio = emscripten_get_device_pixel_ratio();
+    const double dRatio = emscripten_get_device_pixel_ratio() * dRenderScale;
     const int nWidth = std::max(1, static_cast<int>(std::lround(dCssWidth * dRatio)));
     const int nHeight = std::max(1, static_cast<int>(std::lround(dCssHeight * dRatio)));
     if (nWidth == nCanvasWidth && nHeight == nCanvasHeight) return false;
@@ -68,7 +95,50 @@ bool FollowCanvasSize() {
     return true;
 }
 
+// The scene carries one thing from frame to frame, the morph amount, and writes it only during its
+// first timeline. There every millisecond since the last frame is read as the stepped clock reads it,
+// so however long the page was paused, hidden or capped, the tube at a moment is the still of that
+// moment. Past the first timeline nothing is stepped: a long pause costs nothing on resume.
+void DrawLiveFrame() {
+    const uint32_t dwNow = CPageTickCount::Now();
+    cPageClock.Hold(dwNow);
+    if (!bSceneFirstFrame) {
+        const uint32_t nNowMs = dwNow - dwSceneStart;
+        const uint32_t nEnd = std::min(nNowMs, static_cast<uint32_t>(nScenePeriod));
+        for (uint32_t n = nLastSceneMs + 1; n < nEnd; ++n) {
+            cPageClock.Hold(dwSceneStart + n);
+            UpdateSceneTime();
+        }
+        cPageClock.Hold(dwNow);
+    }
+    DrawFrame();
+    cPageClock.Release();
+    nLastSceneMs = dwNow - dwSceneStart;
+    ReportFrame(fSceneTime * (nScenePeriod / 1000.0));
+}
+
+// True when the frame cap lets this animation frame draw. Animation frames come at the display's
+// pace, never exactly on the cap's interval: one up to a quarter of a 240 Hz frame early counts.
+bool FrameDue() {
+    const double dNow = emscripten_get_now();
+    if (dFrameCap <= 0.0 || dCapFromMs < 0.0) {
+        dCapFromMs = dNow;
+        return true;
+    }
+    const double dInterval = 1000.0 / dFrameCap;
+    if (dNow - dCapFromMs < dInterval - 1000.0 / 240.0) return false;
+    // The next interval counts from where this one was due, so the rate holds on average; after a
+    // stall it counts from now instead of drawing a burst.
+    dCapFromMs = dNow - dCapFromMs < 2.0 * dInterval ? dCapFromMs + dInterval : dNow;
+    return true;
+}
+
 EM_BOOL OnAnimationFrame(double, void*) {
+    // Paused or without a context: the loop ends here, nothing waits for the next frame.
+    if (bPaused || bContextLost) {
+        bLoopRunning = false;
+        return EM_FALSE;
+    }
     const bool bResized = FollowCanvasSize();
     if (bStill) {
         // The same moment again at the new size; the stepped clock does not move.
@@ -78,9 +148,15 @@ EM_BOOL OnAnimationFrame(double, void*) {
         }
         return EM_TRUE;
     }
-    DrawFrame();
-    ReportFrame(fSceneTime * (nScenePeriod / 1000.0));
+    if (FrameDue()) DrawLiveFrame();
     return EM_TRUE;
+}
+
+void StartLoop() {
+    if (bLoopRunning || !bSceneReady || bPaused || bContextLost) return;
+    bLoopRunning = true;
+    dCapFromMs = -1.0;
+    emscripten_request_animation_frame_loop(OnAnimationFrame, nullptr);
 }
 
 // The product's three pictures, where the texture loader looks for them.
@@ -138,7 +214,39 @@ void SetUpScene(void*) {
         DrawFrame();
         ReportFrame(nStillMs / 1000.0);
     }
-    emscripten_request_animation_frame_loop(OnAnimationFrame, nullptr);
+    bSceneReady = true;
+    StartLoop();
+}
+
+// The browser drops the context on a GPU reset, a driver update or a switch of GPUs. Taking the event
+// (true: its default is prevented) is what lets the browser give the context back later.
+EM_BOOL OnContextLost(int, const void*, void*) {
+    bContextLost = true;
+    return EM_TRUE;
+}
+
+// Everything the lost context held is made again: the layer's shaders and buffers, then the scene's
+// textures and lists through its own set-up. The scene's clock and its morph amount live outside the
+// context and go on: a still shows the same moment, a live page the moment it is at now.
+EM_BOOL OnContextRestored(int, const void*, void*) {
+    bContextLost = false;
+    if (!RestartGlLayer()) {
+        ReportNoWebGl();
+        return EM_TRUE;
+    }
+    nCanvasWidth = nCanvasHeight = 0;
+    FollowCanvasSize();
+    if (bSceneReady) {
+        const float fCurveA = cSceneGlass.fCurveA;
+        InitRenderState();
+        cSceneGlass.fCurveA = fCurveA;
+        if (bStill) {
+            DrawFrame();
+            ReportFrame(nStillMs / 1000.0);
+        }
+        StartLoop();
+    }
+    return EM_TRUE;
 }
 
 // Called before the browser paints the backdrop: the set-up waits for the task after that paint.
@@ -155,6 +263,24 @@ bool ParseStill(int argc, char** argv) {
     return false;
 }
 }  // namespace
+
+// The page's controls. Paused: no frame is drawn and no animation frame is asked for until resumed.
+extern "C" EMSCRIPTEN_KEEPALIVE void VantorelSetPaused(int nPaused) {
+    bPaused = nPaused != 0;
+    StartLoop();
+}
+
+// At most fFps frames a second; 0 or less draws on every animation frame.
+extern "C" EMSCRIPTEN_KEEPALIVE void VantorelSetFrameCap(double dFps) {
+    dFrameCap = std::isfinite(dFps) && dFps > 0.0 ? dFps : 0.0;
+    dCapFromMs = -1.0;
+}
+
+// The drawing buffer's size as a fraction of the canvas's device pixels (0.1 to 1), stretched to fill.
+// A still is drawn again at the new size on the next animation frame.
+extern "C" EMSCRIPTEN_KEEPALIVE void VantorelSetRenderScale(double dScale) {
+    dRenderScale = std::isfinite(dScale) ? std::clamp(dScale, 0.1, 1.0) : 1.0;
+}
 
 int main(int argc, char** argv) {
     bStill = ParseStill(argc, argv);
@@ -174,6 +300,8 @@ int main(int argc, char** argv) {
         ReportNoWebGl();
         return 0;
     }
+    emscripten_set_webglcontextlost_callback(kCanvas, nullptr, EM_FALSE, OnContextLost);
+    emscripten_set_webglcontextrestored_callback(kCanvas, nullptr, EM_FALSE, OnContextRestored);
     if (!WritePictures()) return 1;
 
     FollowCanvasSize();

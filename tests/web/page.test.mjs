@@ -7,9 +7,11 @@
 //   VANTOREL_SITE      build/web/site           VANTOREL_ZIP     the zip of the self-contained page
 //   VANTOREL_FRAMES    the native vantorel-frames (build/linux/bin/vantorel-frames)
 //   VANTOREL_GOLDEN    tests/golden             VANTOREL_CHROMIUM  Debian's chromium-headless-shell
+//   VANTOREL_DIST      build/web/dist (the release's zips)    VANTOREL_PYTHON  python3 with jsonschema
+//   VANTOREL_WEB_SOURCE  renderer/web (make_page.mjs, to write a next version's service worker)
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
-import { existsSync, mkdtempSync, readFileSync, rmSync } from 'node:fs';
+import { existsSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import http from 'node:http';
 import { tmpdir } from 'node:os';
 import { extname, join, normalize, sep } from 'node:path';
@@ -113,17 +115,20 @@ function assertSamePicture(got, want, what) {
 
 // ---- the page: a static server, one browser, pages that report console errors ----
 
-const kTypes = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm', '.ico': 'image/x-icon' };
+const kTypes = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm', '.ico': 'image/x-icon',
+  '.png': 'image/png', '.json': 'application/json', '.webmanifest': 'application/manifest+json' };
 let server, origin, browser, scratch;
 let native;  // the frame renderer's pictures by name
 
+// Serves root, or what root() names at each request (a server whose site can be swapped).
 function serve(root) {
   return http.createServer((request, response) => {
+    const base = typeof root === 'function' ? normalize(root()) : root;
     const path = decodeURIComponent(new URL(request.url, 'http://localhost').pathname);
-    const file = normalize(join(root, path.endsWith('/') ? path + 'index.html' : path));
+    const file = normalize(join(base, path.endsWith('/') ? path + 'index.html' : path));
     let body;
     try {
-      if (!file.startsWith(root + sep)) throw new Error('outside');
+      if (!file.startsWith(base + sep)) throw new Error('outside');
       body = readFileSync(file);
     } catch {
       response.writeHead(404).end();
@@ -265,5 +270,243 @@ test('a 400x800 window shows the frame renderer\'s portrait picture, also after 
   await opened.page.setViewportSize({ width: 400, height: 800 });
   await opened.page.waitForFunction(() => window.vantorel.width === 400, null, { timeout: kDeadline });
   assertSamePicture(await shot(opened.page), want, 'back to 400x800 at t = 75 s');
+  await closeClean(opened);
+});
+
+// ---- a lost WebGL context (a GPU reset, a driver update, a switch of GPUs) ----
+
+test('after the WebGL context is lost and given back, the still is drawn again the same', async () => {
+  // 75 s: past the morph, so the restored scene must also keep the tube's shape.
+  const opened = await openPage(1024, 768, `${origin}/?t=75`);
+  await frameDrawn(opened.page);
+  const before = await shot(opened.page);
+  const framesBefore = await opened.page.evaluate(async () => {
+    const lose = document.getElementById('scene').getContext('webgl2').getExtension('WEBGL_lose_context');
+    const lost = new Promise((resolve) => document.getElementById('scene').addEventListener('webglcontextlost', resolve, { once: true }));
+    lose.loseContext();
+    await lost;
+    window.loseContextForTest = lose;
+    return window.vantorel.frames;
+  });
+  // The browser gives a context back only to a page that took the loss (prevented its default).
+  await opened.page.evaluate(() => window.loseContextForTest.restoreContext());
+  await opened.page.waitForFunction((n) => window.vantorel.frames > n, framesBefore, { timeout: kDeadline });
+  const after = await shot(opened.page);
+  assertSamePicture(after, before, 'after the restore against before the loss');
+  assertSamePicture(after, native['75'], 'after the restore at t = 75 s');
+  await closeClean(opened);
+});
+
+// ---- the page as a live wallpaper and an installed app: the release's zips, the test as the host ----
+// Time in these pages is Playwright's clock: paused, it moves only as the test runs it, so frame counts
+// over a stretch of page time and the moment a frame shows do not depend on the machine's load.
+
+const dist = required('VANTOREL_DIST');
+const python = required('VANTOREL_PYTHON');
+const webSource = required('VANTOREL_WEB_SOURCE');
+
+function unzipRelease(name) {
+  const folder = mkdtempSync(join(scratch, `${name}-`));
+  execFileSync('unzip', ['-q', '-d', folder, join(dist, `Vantorel-1.00-${name}.zip`)]);
+  return folder;
+}
+
+// A server for a folder, on 127.0.0.1 and a port of its own; closed after the suite.
+const servers = [];
+async function serveFolder(root) {
+  const folderServer = serve(root);
+  servers.push(folderServer);
+  await new Promise((resolve) => folderServer.listen(0, '127.0.0.1', resolve));
+  return folderServer.address().port;
+}
+after(() => { for (const s of servers) s.close(); });
+
+// The page's clock stopped a moment after its first frame; wake-lock requests counted.
+async function openHosted(width, height, url) {
+  const opened = await openPage(width, height, url, async (page) => {
+    await page.clock.install();
+    await page.addInitScript(() => {
+      window.wakeLocksAsked = 0;
+      if (navigator.wakeLock) {
+        const request = navigator.wakeLock.request.bind(navigator.wakeLock);
+        navigator.wakeLock.request = (...rest) => { window.wakeLocksAsked += 1; return request(...rest); };
+      }
+    });
+  });
+  await frameDrawn(opened.page);
+  await opened.page.clock.pauseAt(await opened.page.evaluate(() => Date.now() + 100));
+  return opened;
+}
+
+// Frames drawn over that much page time.
+async function framesOver(page, ms) {
+  const from = await page.evaluate(() => window.vantorel.frames);
+  await page.clock.runFor(ms);
+  return (await page.evaluate(() => window.vantorel.frames)) - from;
+}
+
+// The picture now against the frame renderer's of the moment the page reports.
+async function assertSceneMoment(page, width, height, what) {
+  const seconds = (await page.evaluate(() => Math.round(window.vantorel.sceneSeconds * 1000))) / 1000;
+  const out = mkdtempSync(join(scratch, 'moment-'));
+  execFileSync(framesTool, ['--size', `${width}x${height}`, '--out', out, '--time', String(seconds)]);
+  const want = decodePng(readFileSync(join(out, `frame-${Math.round(seconds * 1000)}.png`)));
+  assertSamePicture(await shot(page), want, `${what} at t = ${seconds} s`);
+}
+
+// Lively's documented rules for LivelyProperties.json, as far as this wallpaper uses them: sliders.
+const kLivelyPropertiesSchema = {
+  $schema: 'http://json-schema.org/draft-07/schema#',
+  type: 'object',
+  minProperties: 1,
+  additionalProperties: {
+    type: 'object',
+    required: ['type', 'value', 'text', 'min', 'max', 'step'],
+    additionalProperties: false,
+    properties: {
+      type: { const: 'slider' },
+      value: { type: 'number' }, text: { type: 'string', minLength: 1 },
+      min: { type: 'number' }, max: { type: 'number' }, step: { type: 'number', exclusiveMinimum: 0 },
+    },
+  },
+};
+
+test('the Lively zip: its files as Lively reads them, and the page under Lively\'s calls', async () => {
+  const folder = unzipRelease('lively');
+  const info = JSON.parse(readFileSync(join(folder, 'LivelyInfo.json'), 'utf8'));
+  assert.equal(info.Type, 1, 'a web wallpaper');
+  assert.equal(info.FileName, 'index.html');
+  assert.equal(info.IsAbsolutePath, false);
+  assert.match(info.Arguments, /(^|\s)--pause-event true(\s|$)/);
+  for (const field of ['AppVersion', 'Title', 'Desc', 'Author', 'License', 'Contact']) {
+    assert.ok(typeof info[field] === 'string' && info[field].trim() !== '', `LivelyInfo.json: ${field}`);
+  }
+  for (const picture of [info.Thumbnail, info.Preview]) assert.ok(decodePng(readFileSync(join(folder, picture))).width > 0);
+  const propertiesText = readFileSync(join(folder, 'LivelyProperties.json'), 'utf8');
+  execFileSync(python, ['-c', 'import json, sys, jsonschema\n' +
+    'schema, instance = json.loads(sys.argv[1]), json.loads(sys.stdin.read())\n' +
+    'jsonschema.Draft7Validator.check_schema(schema)\njsonschema.Draft7Validator(schema).validate(instance)',
+  JSON.stringify(kLivelyPropertiesSchema)], { input: propertiesText });
+  const properties = JSON.parse(propertiesText);
+  for (const [name, p] of Object.entries(properties)) assert.ok(p.min <= p.value && p.value <= p.max, `${name}'s value in range`);
+
+  // Lively serves the unzipped folder on a host name of its own; *.localhost is this machine.
+  const port = await serveFolder(folder);
+  const opened = await openHosted(640, 480, `http://lively.localhost:${port}/`);
+  const page = opened.page;
+  assert.equal(await page.evaluate(() => window.vantorel.host), 'lively');
+  // Each saved value once after load, as Lively does; then the user's changes.
+  for (const [name, p] of Object.entries(properties)) await page.evaluate(([n, v]) => window.livelyPropertyListener(n, v), [name, p.value]);
+  await page.evaluate(() => { window.livelyPropertyListener('fps', 15); window.livelyPropertyListener('scale', 0.5); });
+  await page.clock.runFor(500);
+  assert.deepEqual(await page.evaluate(() => [window.vantorel.width, window.vantorel.height]), [320, 240], 'half the pixels each way');
+  const capped = await framesOver(page, 4000);
+  assert.ok(capped >= 52 && capped <= 68, `${capped} frames in 4 s of page time at fps = 15`);
+  await page.evaluate(() => window.livelyPropertyListener('fps', 0));
+  const uncapped = await framesOver(page, 4000);
+  assert.ok(uncapped > 2 * capped, `${uncapped} frames in 4 s without a cap`);
+
+  // Paused before the morph and resumed after it: nothing drawn in between, and the tube then is the
+  // still of that moment. A wallpaper asks for no wake lock, leaves clicks and the pointer alone.
+  await page.evaluate(() => { window.livelyPropertyListener('scale', 1); window.livelyWallpaperPlaybackChanged('{"IsPaused":true}'); });
+  assert.ok(await page.evaluate(() => window.vantorel.sceneSeconds < 30), 'paused before the morph');
+  assert.equal(await framesOver(page, 80000), 0, 'frames while paused');
+  await page.evaluate(() => window.livelyWallpaperPlaybackChanged('{"IsPaused":false}'));
+  assert.ok(await framesOver(page, 100) > 0, 'frames after the resume');
+  await assertSceneMoment(page, 640, 480, 'resumed after a pause over the morph');
+  await page.mouse.click(320, 240);
+  await page.clock.runFor(3000);
+  assert.deepEqual(await page.evaluate(() => [document.fullscreenElement, window.wakeLocksAsked, document.body.className]),
+    [null, 0, ''], 'full screen, wake locks, the pointer hidden');
+  await closeClean(opened);
+});
+
+test('the Wallpaper Engine zip: project.json, and the page under Wallpaper Engine\'s calls', async () => {
+  const folder = unzipRelease('wallpaper-engine');
+  const project = JSON.parse(readFileSync(join(folder, 'project.json'), 'utf8'));
+  assert.equal(project.type, 'web');
+  assert.equal(project.file, 'index.html');
+  assert.ok(typeof project.title === 'string' && project.title !== '');
+  assert.ok(decodePng(readFileSync(join(folder, project.preview))).width > 0);
+  const settings = project.general.properties;
+  for (const name of ['fps', 'scale']) {
+    assert.equal(settings[name].type, 'slider');
+    assert.ok(settings[name].min <= settings[name].value && settings[name].value <= settings[name].max, name);
+  }
+  const port = await serveFolder(folder);
+  const opened = await openHosted(640, 480, `http://127.0.0.1:${port}/`);
+  const page = opened.page;
+  assert.equal(await page.evaluate(() => window.vantorel.host), 'wallpaperengine');
+  // The host's frame limit and the wallpaper's own settings, the lower cap winning.
+  await page.evaluate(() => {
+    window.wallpaperPropertyListener.applyGeneralProperties({ fps: 15 });
+    window.wallpaperPropertyListener.applyUserProperties({ fps: { value: 30 }, scale: { value: 0.5 } });
+  });
+  await page.clock.runFor(500);
+  assert.deepEqual(await page.evaluate(() => [window.vantorel.width, window.vantorel.fps]), [320, 15]);
+  const capped = await framesOver(page, 4000);
+  assert.ok(capped >= 52 && capped <= 68, `${capped} frames in 4 s of page time at the host's 15`);
+  await page.evaluate(() => window.wallpaperPropertyListener.setPaused(true));
+  assert.equal(await framesOver(page, 4000), 0, 'frames while paused');
+  await page.evaluate(() => window.wallpaperPropertyListener.setPaused(false));
+  assert.ok(await framesOver(page, 200) > 0, 'frames after the resume');
+  await closeClean(opened);
+});
+
+test('a hidden page draws nothing, and the address makes a wallpaper of the plain page', async () => {
+  const opened = await openHosted(640, 480, `${origin}/?wallpaper&scale=0.5&fps=30`);
+  const page = opened.page;
+  assert.deepEqual(await page.evaluate(() => [window.vantorel.host, window.vantorel.width, window.vantorel.fps]),
+    ['wallpaper', 320, 30]);
+  // The browser's word that the page is hidden, then shown again.
+  const setHidden = (hidden) => page.evaluate((h) => {
+    Object.defineProperty(document, 'visibilityState', { configurable: true, get: () => (h ? 'hidden' : 'visible') });
+    document.dispatchEvent(new Event('visibilitychange'));
+  }, hidden);
+  await setHidden(true);
+  assert.equal(await framesOver(page, 4000), 0, 'frames while hidden');
+  await setHidden(false);
+  const shown = await framesOver(page, 4000);
+  assert.ok(shown >= 110 && shown <= 130, `${shown} frames in 4 s of page time at fps = 30`);
+  await closeClean(opened);
+});
+
+test('the installable page: no installability errors, offline the same still, a new version taken up', async () => {
+  let root = unzipRelease('site');
+  const port = await serveFolder(() => root);
+  const site = `http://127.0.0.1:${port}`;
+  const manifest = JSON.parse(readFileSync(join(root, 'manifest.webmanifest'), 'utf8'));
+  assert.deepEqual([manifest.start_url, manifest.scope, manifest.display], ['./', './', 'standalone']);
+  for (const icon of manifest.icons) {
+    const png = decodePng(readFileSync(join(root, icon.src)));
+    assert.equal(`${png.width}x${png.height}`, icon.sizes, icon.src);
+  }
+  assert.deepEqual(manifest.icons.map((icon) => icon.sizes).sort(), ['192x192', '512x512']);
+
+  const opened = await openPage(320, 240, `${site}/?t=25`);
+  const page = opened.page;
+  await frameDrawn(page);
+  await page.waitForFunction(() => navigator.serviceWorker.controller !== null, null, { timeout: kDeadline });
+  const cdp = await page.context().newCDPSession(page);
+  const { installabilityErrors } = await cdp.send('Page.getInstallabilityErrors');
+  assert.deepEqual(installabilityErrors, [], 'installability errors');
+  const online = await shot(page);
+  assertSamePicture(online, decodePng(readFileSync(join(golden, 'frame-25000.png'))), 'online at t = 25 s');
+
+  await page.context().setOffline(true);
+  await page.reload();
+  await frameDrawn(page);
+  assertSamePicture(await shot(page), online, 'offline against online at t = 25 s');
+  await page.context().setOffline(false);
+
+  // The next version: another page.js, its service worker written for it as the build writes it.
+  const next = mkdtempSync(join(scratch, 'next-'));
+  execFileSync('cp', ['-r', `${root}/.`, next]);
+  writeFileSync(join(next, 'page.js'), readFileSync(join(next, 'page.js'), 'utf8') + '\nwindow.pageVersionForTest = 2;\n');
+  execFileSync(process.execPath, [join(webSource, 'make_page.mjs'), 'worker', webSource, next]);
+  root = next;
+  await page.reload();
+  await page.waitForFunction(() => window.pageVersionForTest === 2 && window.vantorel.frames > 0, null, { timeout: kDeadline });
+  assert.deepEqual(await page.evaluate(async () => (await caches.keys()).length), 1, 'one version cached');
   await closeClean(opened);
 });
