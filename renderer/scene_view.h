@@ -1,7 +1,8 @@
 // More than one view of the one scene, as on a desk of several monitors: every view draws the same
 // moment of the same clock at its own size, and keeps its own copy of what the scene carries from one
 // frame to the next, so each shows exactly what a renderer of its own size would. The scene's globals
-// stay the main view's; a single-view shell never needs this file.
+// stay the main view's; a single-view shell needs only the state, to keep it across setting the scene
+// up again (the page after a lost graphics context).
 #pragma once
 #include <cstdint>
 

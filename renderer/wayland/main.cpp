@@ -106,10 +106,8 @@ int main(int argc, char** argv) {
         uint64_t nWaitUs = UINT64_MAX;
         cLiveClock.Latch();
         for (COutputView* pView : cDisplay.DueViews()) {
-            if (const uint64_t nLeft = std::max(pView->Pacer().WaitBeforeNext(nNow), pView->RetryWaitUs(nNow))) {
-                nWaitUs = std::min(nWaitUs, nLeft);
-                continue;
-            }
+            // Not yet: -delay, or a lost picture's short wait; the wait below wakes for it.
+            if (pView->Pacer().WaitBeforeNext(nNow) || pView->RetryWaitUs(nNow)) continue;
             if (!cDisplay.MakeCurrent(*pView)) continue;
             if (!bSceneReady) {
                 // One context draws every output: the pictures are loaded once, with the first surface.
@@ -136,14 +134,13 @@ int main(int argc, char** argv) {
                 std::fprintf(stderr, "vantorel-wayland: %s: %.1f frames/s\n", cDisplay.ViewName(*pView).c_str(), fRate);
         }
         if (nExit != 0) break;
-        // A picture that could not be shown is due again after its short wait: wake for it.
+        // Wake for the next output due (its -delay passed, or a lost picture's short wait over) and for
+        // a keyboard that left the saver once its grace runs out.
         const uint64_t nAfter = MonotonicMicroseconds();
         for (COutputView* pView : cDisplay.DueViews())
             nWaitUs = std::min(nWaitUs, std::max(pView->Pacer().WaitBeforeNext(nAfter), pView->RetryWaitUs(nAfter)));
-
-        // A keyboard that left the saver is checked on again when its grace runs out.
         if (const uint64_t nCheckUs = cRules.NextCheckUs(); nCheckUs != UINT64_MAX)
-            nWaitUs = std::min(nWaitUs, nCheckUs > nNow ? nCheckUs - nNow : 0);
+            nWaitUs = std::min(nWaitUs, nCheckUs > nAfter ? nCheckUs - nAfter : 0);
         const int nTimeoutMs = nWaitUs == UINT64_MAX ? -1 : static_cast<int>((nWaitUs + 999) / 1000);
         bool bSignal = false;
         if (!cDisplay.Wait(nTimeoutMs, nSignalFd, bSignal)) {

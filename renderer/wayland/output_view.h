@@ -49,7 +49,12 @@ public:
     // commits this one.
     void PictureDrawn();
     // The swap showed the picture.
-    void PictureShown() { nLostInRow = 0; }
+    void PictureShown() {
+        nLostInRow = 0;
+        bEverShown = true;
+    }
+    // This surface has shown a picture at least once.
+    bool EverShown() const { return bEverShown; }
     // The swap failed: nothing was committed, so no frame callback will come for it. The picture is
     // due again after a short wait; after several in a row the view is broken.
     void PictureLost(uint64_t nNowUs);
@@ -98,6 +103,7 @@ private:
     bool bClosed = false;
     bool bMadeCurrent = false;
     int nLostInRow = 0;
+    bool bEverShown = false;
     uint64_t nRetryAtUs = 0;
     CFramePacer cPacer;
     CFrameRateMeter cMeter;

@@ -418,13 +418,8 @@ bool CSaverDisplay::Present(COutputView& cView) {
     } else {
         bShown = eglSwapBuffers(cKit.eglDisplay, cView.Surface()) == EGL_TRUE;
     }
-    if (bShown) {
-        cView.PictureShown();
-        for (auto& p : aOutputs)
-            if (p->pView.get() == &cView) p->nRemakes = 0;
-    } else {
-        cView.PictureLost(MonotonicMicroseconds());
-    }
+    if (bShown) cView.PictureShown();
+    else cView.PictureLost(MonotonicMicroseconds());
     return bShown;
 }
 
@@ -432,7 +427,9 @@ void CSaverDisplay::RemakeBrokenViews() {
     for (auto& p : aOutputs) {
         if (!p->pView || !p->pView->Broken()) continue;
         // Its surface could not show a picture time after time: a new surface, EGL window and all.
-        // An output whose new surfaces fail as well is given up, and the others go on.
+        // An output whose new surfaces fail as well, never showing a picture, is given up, and the
+        // others go on.
+        if (p->pView->EverShown()) p->nRemakes = 0;
         if (++p->nRemakes > kMaxRemakes) {
             std::fprintf(stderr, "vantorel-wayland: %s: no picture can be shown there; leaving it\n",
                          ViewName(*p->pView).c_str());

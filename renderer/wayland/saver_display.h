@@ -51,7 +51,7 @@ private:
         int nModeWidth = 0, nModeHeight = 0;
         std::string sName;
         bool bDescribed = false;  // its first done event came: scale and mode are known
-        int nRemakes = 0;         // surfaces made again in a row because none could show a picture
+        int nRemakes = 0;         // surfaces made again in a row, none of which showed a picture
         std::unique_ptr<COutputView> pView;
     };
 

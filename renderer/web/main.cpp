@@ -19,6 +19,7 @@
 #include "renderer/builtin_pictures.h"
 #include "renderer/render_state.h"
 #include "renderer/scene.h"
+#include "renderer/scene_view.h"
 #include "renderer/stepped_scene_clock.h"
 #include "renderer/textures.h"
 #include "renderer/web/gl_layer.h"
@@ -98,14 +99,13 @@ bool FollowCanvasSize() {
 // The scene carries one thing from frame to frame, the morph amount, and writes it only during its
 // first timeline. There every millisecond since the last frame is read as the stepped clock reads it,
 // so however long the page was paused, hidden or capped, the tube at a moment is the still of that
-// moment. Past the first timeline nothing is stepped: a long pause costs nothing on resume.
+// moment. Once the morph is over (SceneStateSettled) nothing is stepped: a long pause costs nothing.
 void DrawLiveFrame() {
     const uint32_t dwNow = CPageTickCount::Now();
     cPageClock.Hold(dwNow);
-    if (!bSceneFirstFrame) {
+    if (!bSceneFirstFrame && !SceneStateSettled(fSceneTime)) {
         const uint32_t nNowMs = dwNow - dwSceneStart;
-        const uint32_t nEnd = std::min(nNowMs, static_cast<uint32_t>(nScenePeriod));
-        for (uint32_t n = nLastSceneMs + 1; n < nEnd; ++n) {
+        for (uint32_t n = nLastSceneMs + 1; n < nNowMs && !SceneStateSettled(fSceneTime); ++n) {
             cPageClock.Hold(dwSceneStart + n);
             UpdateSceneTime();
         }
@@ -237,9 +237,9 @@ EM_BOOL OnContextRestored(int, const void*, void*) {
     nCanvasWidth = nCanvasHeight = 0;
     FollowCanvasSize();
     if (bSceneReady) {
-        const float fCurveA = cSceneGlass.fCurveA;
+        const SSceneViewState state = SceneViewState();
         InitRenderState();
-        cSceneGlass.fCurveA = fCurveA;
+        SetSceneViewState(state);
         if (bStill) {
             DrawFrame();
             ReportFrame(nStillMs / 1000.0);

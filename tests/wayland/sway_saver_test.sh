@@ -73,6 +73,13 @@ expect_moving() {
     fail "$output does not move"
 }
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+find_saver() { saver_pid=$(pgrep -u "$user" -f "^$saver" | head -1); [ -n "$saver_pid" ]; }
+# Runs swayidle as the user with the words of LINE (quoted as in a shell) and waits for the saver it starts.
+start_idle() {
+    eval "set -- $1"
+    run_as "${saver_env[@]}" "$@" > "$work/swayidle.log" 2>&1 &
+    wait_for 60 find_saver || fail "swayidle did not start the saver"
+}
 
 two_outputs='output HEADLESS-1 mode 960x540 position 0 0
 output HEADLESS-2 mode 640x480 position 960 0'
@@ -189,17 +196,11 @@ idle)
     # The desktop's idle daemon starts the saver after the idle time; a key ends it.
     start_sway "$two_outputs"
     hold_keyboard
-    run_as "${saver_env[@]}" swayidle -w timeout 2 "$saver" > "$work/swayidle.log" 2>&1 &
-    deadline=$(( $(date +%s) + 60 ))
-    saver_pid=
-    while before "$deadline"; do saver_pid=$(pgrep -u "$user" -f "^$saver" | head -1); [ -n "$saver_pid" ] && break; sleep 0.1; done
-    [ -n "$saver_pid" ] || fail "swayidle did not start the saver"
+    start_idle "swayidle -w timeout 2 '$saver'"
     expect_moving HEADLESS-1
     expect_moving HEADLESS-2
     press Escape
-    deadline=$(( $(date +%s) + 30 ))
-    while before "$deadline"; do kill -0 "$saver_pid" 2>/dev/null || break; sleep 0.05; done
-    kill -0 "$saver_pid" 2>/dev/null && fail "Escape did not end the saver swayidle started"
+    wait_for 30 gone "$saver_pid" || fail "Escape did not end the saver swayidle started"
     echo "swayidle started the saver after 2 s idle; Escape ended it"
     ;;
 lock)
@@ -215,48 +216,31 @@ lock)
     chmod 755 "$work/bin/record-lock"
     start_sway "$two_outputs"
     hold_keyboard
-    idle_with() {
-        eval "set -- ${1//swaylock -f/$2}"
-        run_as "${saver_env[@]}" "$@" > "$work/swayidle.log" 2>&1 &
-        local deadline=$(( $(date +%s) + 60 ))
-        saver_pid=
-        while before "$deadline"; do saver_pid=$(pgrep -u "$user" -f "^$saver" | head -1); [ -n "$saver_pid" ] && break; sleep 0.1; done
-        [ -n "$saver_pid" ] || fail "swayidle did not start the saver"
-    }
-    idle_with "$line" "$work/bin/record-lock"
+    start_idle "${line//swaylock -f/$work/bin/record-lock}"
     expect_moving HEADLESS-1
-    deadline=$(( $(date +%s) + 60 ))
-    while before "$deadline"; do [ -s "$work/run/locked" ] && break; sleep 0.1; done
-    [ -s "$work/run/locked" ] || fail "the lock command never ran while the saver showed: swayidle waited for the saver"
+    wait_for 60 test -s "$work/run/locked" || fail "the lock command never ran while the saver showed: swayidle waited for the saver"
     [ "$(head -1 "$work/run/locked")" -ge 1 ] || fail "the lock command ran, but no saver showed then"
     kill -0 "$saver_pid" 2>/dev/null || fail "the saver ended before the lock"
     echo "with the README's line, the lock command ran at its time while the saver showed"
     press Escape
-    deadline=$(( $(date +%s) + 30 ))
-    while before "$deadline"; do kill -0 "$saver_pid" 2>/dev/null || break; sleep 0.05; done
-    kill -0 "$saver_pid" 2>/dev/null && fail "Escape did not end the saver"
+    wait_for 30 gone "$saver_pid" || fail "Escape did not end the saver"
     kill "$(pgrep -u "$user" -x swayidle)"
     # Then the real swaylock over the saver. Sway 1.7's locker (an input inhibitor) leaves the saver's
     # overlay on top with the keyboard, so the saver sees the first key and ends, and the lock shows;
     # a session lock (ext-session-lock) takes the keyboard and the saver ends at once. Either way no
     # saver is left to show after unlocking.
-    idle_with "$line" "swaylock -f"
+    start_idle "$line"
     expect_moving HEADLESS-2
-    deadline=$(( $(date +%s) + 60 ))
-    while before "$deadline"; do pgrep -u "$user" -x swaylock >/dev/null && break; sleep 0.1; done
-    pgrep -u "$user" -x swaylock >/dev/null || fail "swayidle did not start swaylock"
+    swaylock_up() { pgrep -u "$user" -x swaylock >/dev/null; }
+    wait_for 60 swaylock_up || fail "swayidle did not start swaylock"
     # swaylock's screen is plain white; the scene's mean brightness is far below.
     locked() { shot "$1" locked && less 0.9 "$(convert "$work/locked.png" -colorspace Gray -format '%[fx:mean]' info:)"; }
     sleep 1
     press a
-    deadline=$(( $(date +%s) + 30 ))
-    while before "$deadline"; do kill -0 "$saver_pid" 2>/dev/null || break; sleep 0.05; done
-    kill -0 "$saver_pid" 2>/dev/null && fail "the saver went on under swaylock after a key: unlocking would show it again"
-    pgrep -u "$user" -x swaylock >/dev/null || fail "the key meant for the lock ended swaylock"
-    deadline=$(( $(date +%s) + 30 ))
-    while before "$deadline"; do locked HEADLESS-1 && locked HEADLESS-2 && break; sleep 0.2; done
+    wait_for 30 gone "$saver_pid" || fail "the saver went on under swaylock after a key: unlocking would show it again"
+    swaylock_up || fail "the key meant for the lock ended swaylock"
     for o in HEADLESS-1 HEADLESS-2; do
-        locked "$o" || fail "after the saver ended $o does not show the lock screen"
+        wait_for 30 locked "$o" || fail "after the saver ended $o does not show the lock screen"
     done
     echo "swaylock came over the saver; the first key ended the saver, and the lock stays and shows"
     ;;
@@ -290,9 +274,7 @@ faults)
     msg output HEADLESS-2 disable
     start_saver
     expect_moving HEADLESS-1
-    deadline=$(( $(date +%s) + 60 ))
-    while before "$deadline"; do grep -q 'slow-flush: the socket is full' "$work/saver.log" && break; sleep 0.1; done
-    grep -q 'slow-flush: the socket is full' "$work/saver.log" || fail "the slow compositor never held the saver back"
+    wait_for 60 grep -q 'slow-flush: the socket is full' "$work/saver.log" || fail "the slow compositor never held the saver back"
     sleep 1
     expect_moving HEADLESS-1
     kill -TERM "$saver_pid"; wait_saver_end 30 || fail "SIGTERM did not end the saver"

@@ -45,17 +45,17 @@ session_pids() {
         tr '\0' '\n' 2>/dev/null < "/proc/$p/environ" | grep -qxF "XDG_RUNTIME_DIR=$work/run" && echo "$p"
     done
 }
+no_session_left() { [ -z "$(session_pids)" ]; }
 end_session() {
-    local pids deadline=$(( $(date +%s) + 20 ))
+    local pids
     pids=$(session_pids)
     [ -n "$pids" ] && kill -TERM $pids 2>/dev/null
-    while [ -n "$(session_pids)" ] && [ "$(date +%s)" -lt "$deadline" ]; do sleep 0.1; done
+    wait_for 20 no_session_left
     pids=$(session_pids)
     if [ -n "$pids" ]; then
         echo "ending the session: $(ps -o comm= -p "${pids//$'\n'/,}" | tr '\n' ' ')did not end on SIGTERM; killed"
         kill -KILL $pids 2>/dev/null
-        deadline=$(( $(date +%s) + 20 ))
-        while [ -n "$(session_pids)" ] && [ "$(date +%s)" -lt "$deadline" ]; do sleep 0.1; done
+        wait_for 20 no_session_left
     fi
 }
 cleanup() {
@@ -66,6 +66,13 @@ cleanup() {
 trap cleanup EXIT
 
 before() { [ "$(date +%s)" -lt "$1" ]; }
+# Waits up to SECONDS for COMMAND to succeed; status 1 when it never did.
+wait_for() {
+    local deadline=$(( $(date +%s) + $1 ))
+    shift
+    until "$@"; do before "$deadline" || return 1; sleep 0.1; done
+}
+gone() { ! kill -0 "$1" 2>/dev/null; }
 less() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a + 0 < b + 0) }'; }
 rmse() { compare -metric RMSE "$1" "$2" null: 2>&1 | sed -n 's/.*(\([0-9.e-]*\)).*/\1/p'; }
 # Runs a command as the user in the session's environment; NAME=VALUE words first add to it.

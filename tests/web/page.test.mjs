@@ -138,6 +138,13 @@ function serve(root) {
   });
 }
 
+// The frame renderer's picture of one moment at one size.
+function framesPicture(size, seconds) {
+  const out = mkdtempSync(join(scratch, 'frames-'));
+  execFileSync(framesTool, ['--size', size, '--out', out, '--time', String(seconds)]);
+  return decodePng(readFileSync(join(out, `frame-${Math.round(Number(seconds) * 1000)}.png`)));
+}
+
 before(async () => {
   scratch = mkdtempSync(join(tmpdir(), 'vantorel-web-'));
   // The renderer's own pictures of the moments the page is compared at, drawn in one run per size.
@@ -145,9 +152,7 @@ before(async () => {
   execFileSync(framesTool, ['--size', '1024x768', '--out', scratch, ...times.flatMap((t) => ['--time', t])]);
   native = {};
   for (const t of times) native[t] = decodePng(readFileSync(join(scratch, `frame-${t}000.png`)));
-  const wide = mkdtempSync(join(scratch, 'wide-'));
-  execFileSync(framesTool, ['--size', '640x200', '--out', wide, '--time', '25']);
-  native.wide = decodePng(readFileSync(join(wide, 'frame-25000.png')));
+  native.wide = framesPicture('640x200', 25);
 
   server = serve(normalize(site));
   await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
@@ -257,9 +262,7 @@ test('the zip\'s index.html opened from a local file draws the scene', async () 
 // ---- a portrait window: the whole tube, as the frame renderer draws it at that size ----
 
 test('a 400x800 window shows the frame renderer\'s portrait picture, also after a resize across 4:3', async () => {
-  const portrait = mkdtempSync(join(scratch, 'portrait-'));
-  execFileSync(framesTool, ['--size', '400x800', '--out', portrait, '--time', '75']);
-  const want = decodePng(readFileSync(join(portrait, 'frame-75000.png')));
+  const want = framesPicture('400x800', 75);
   const opened = await openPage(400, 800, `${origin}/?t=75`);
   await frameDrawn(opened.page);
   assertSamePicture(await shot(opened.page), want, '400x800 at t = 75 s');
@@ -348,10 +351,7 @@ async function framesOver(page, ms) {
 // The picture now against the frame renderer's of the moment the page reports.
 async function assertSceneMoment(page, width, height, what) {
   const seconds = (await page.evaluate(() => Math.round(window.vantorel.sceneSeconds * 1000))) / 1000;
-  const out = mkdtempSync(join(scratch, 'moment-'));
-  execFileSync(framesTool, ['--size', `${width}x${height}`, '--out', out, '--time', String(seconds)]);
-  const want = decodePng(readFileSync(join(out, `frame-${Math.round(seconds * 1000)}.png`)));
-  assertSamePicture(await shot(page), want, `${what} at t = ${seconds} s`);
+  assertSamePicture(await shot(page), framesPicture(`${width}x${height}`, seconds), `${what} at t = ${seconds} s`);
 }
 
 // Lively's documented rules for LivelyProperties.json, as far as this wallpaper uses them: sliders.
