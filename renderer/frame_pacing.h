@@ -12,6 +12,8 @@ public:
     void FrameStarted(uint64_t nNowUs);
     // Microseconds still to wait before the next frame may start; 0 when it may start now.
     uint64_t WaitBeforeNext(uint64_t nNowUs) const;
+    // The next frame may start at once, and the schedule is counted from it.
+    void Restart() { bStarted = false; }
 
 private:
     long nDelayUs;

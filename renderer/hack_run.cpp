@@ -36,6 +36,42 @@ bool CHackRun::TakeNewSize(int& nOutWidth, int& nOutHeight) {
     return true;
 }
 
+bool MonitorShowsPicture(const DisplayPowerReport& cReport) {
+    if (!cReport.bCapable || !cReport.bEnabled) return true;
+    switch (cReport.eLevel) {
+    case MonitorPower::Standby:
+    case MonitorPower::Suspend:
+    case MonitorPower::Off:
+        return false;
+    case MonitorPower::On:
+    case MonitorPower::Unknown:
+        break;
+    }
+    return true;
+}
+
+bool CHackSchedule::FrameDue(uint64_t nNowUs, bool bSizeChanged) {
+    bResumed = false;
+    if (!bChecked || nNowUs >= nNextCheckUs) {
+        const bool bWasDark = bDark;
+        bDark = !MonitorShowsPicture(cPower.QueryPower());
+        bChecked = true;
+        nNextCheckUs = nNowUs + kPowerCheckUs;
+        bResumed = bWasDark && !bDark;
+    }
+    // A new size waits for the monitor too: it is taken with the first frame drawn.
+    if (bDark) return false;
+    if (bResumed) cPacer.Restart();
+    else if (!bSizeChanged && cPacer.WaitBeforeNext(nNowUs) > 0) return false;
+    cPacer.FrameStarted(nNowUs);
+    return true;
+}
+
+uint64_t CHackSchedule::WaitUs(uint64_t nNowUs) const {
+    if (!bDark) return cPacer.WaitBeforeNext(nNowUs);
+    return nNowUs < nNextCheckUs ? nNextCheckUs - nNowUs : 0;
+}
+
 std::vector<std::string> PictureFolderBases(const char* pszXdgRuntimeDir, const char* pszTmpDir) {
     std::vector<std::string> a;
     for (const char* psz : {pszXdgRuntimeDir, pszTmpDir}) {

@@ -22,8 +22,8 @@ packages=(
   # reading the zip back in its test; chattr makes a read-only program folder for the settings test
   # even as root
   nsis unzip e2fsprogs
-  # the native hack for xscreensaver (X11, GLX) and the real daemon that its test runs
-  libx11-dev libglx-dev libgl-dev xscreensaver xscreensaver-gl procps passwd util-linux
+  # the native hack for xscreensaver (X11, DPMS from libXext, GLX) and the real daemon that its test runs
+  libx11-dev libxext-dev libglx-dev libgl-dev xscreensaver xscreensaver-gl procps passwd util-linux
   # the Wayland shell (wayland-scanner, xdg-shell's description) and its tests on a real headless sway:
   # grim takes pictures of outputs, wtype types, swayidle starts the saver when idle and swaylock
   # locks over it

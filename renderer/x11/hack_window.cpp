@@ -4,6 +4,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/dpms.h>
 #include <X11/keysym.h>
 #include <poll.h>
 
@@ -20,6 +21,7 @@ struct CHackWindow::Impl {
     Atom nDeleteWindow = 0;
     bool bDoubleBuffer = true;
     bool bGone = false;
+    int nDpms = -1;  // -1 not asked yet; 0 no DPMS (or a monitor it cannot manage); 1 DPMS
 };
 
 namespace {
@@ -244,6 +246,28 @@ void CHackWindow::PumpEvents(CHackRun& cRun) {
         x.bGone = true;
         cRun.OnWindowDestroyed();
     }
+}
+
+DisplayPowerReport CHackWindow::QueryPower() {
+    Impl& x = *pImpl;
+    Display* d = x.pDisplay;
+    DisplayPowerReport r;
+    if (x.nDpms < 0) {
+        int nEvent = 0, nError = 0;
+        x.nDpms = DPMSQueryExtension(d, &nEvent, &nError) && DPMSCapable(d) ? 1 : 0;
+    }
+    if (x.nDpms == 0) return r;
+    CARD16 nLevel = DPMSModeOn;
+    BOOL bEnabled = False;
+    if (!DPMSInfo(d, &nLevel, &bEnabled)) return r;
+    r.bCapable = true;
+    r.bEnabled = bEnabled != False;
+    r.eLevel = nLevel == DPMSModeOn        ? MonitorPower::On
+               : nLevel == DPMSModeStandby ? MonitorPower::Standby
+               : nLevel == DPMSModeSuspend ? MonitorPower::Suspend
+               : nLevel == DPMSModeOff     ? MonitorPower::Off
+                                           : MonitorPower::Unknown;
+    return r;
 }
 
 bool CHackWindow::PrepareFrameRateText() {

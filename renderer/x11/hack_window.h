@@ -1,6 +1,7 @@
 // The window the native hack draws on and its GLX context: a window of its own, xscreensaver's window
 // (or the root window), or any window named by id. Owns the display connection, turns X events into
-// the run's events, and survives the window being destroyed under it.
+// the run's events, tells the run whether the server has the monitor powered down, and survives the
+// window being destroyed under it.
 #pragma once
 #include <csignal>
 #include <cstdint>
@@ -9,10 +10,10 @@
 #include "renderer/saver_options.h"
 #include "renderer/hack_run.h"
 
-class CHackWindow {
+class CHackWindow : public IDisplayPower {
 public:
     CHackWindow() = default;
-    ~CHackWindow() { Close(); }
+    ~CHackWindow() override { Close(); }
     CHackWindow(const CHackWindow&) = delete;
     CHackWindow& operator=(const CHackWindow&) = delete;
 
@@ -40,6 +41,10 @@ public:
     // Shows the frame just drawn and waits for the server to take it, so that errors and events
     // about the window arrive before the next frame.
     void Present();
+
+    // What the server's DPMS says of the monitor now (one round trip); a server without the extension
+    // is asked nothing after the first time.
+    DisplayPowerReport QueryPower() override;
 
     // Called when the connection to the display is lost, just before the process ends: Xlib does not
     // let the program go on.

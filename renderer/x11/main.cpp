@@ -92,17 +92,17 @@ int main(int argc, char** argv) {
     CHackRun cRun(cWindow.IsOwnWindow(), cWindow.Width(), cWindow.Height());
     // A still needs no frame rate: it is drawn again once a second, or at the delay if that is longer
     // (and at once after a resize), which keeps a window that was covered right without spending a
-    // core on the same picture.
-    CFramePacer cPacer(cOptions.bPinned ? std::max(1000000L, cOptions.nDelayUs) : cOptions.nDelayUs);
+    // core on the same picture. Nothing is drawn while the server has the monitor powered down.
+    CHackSchedule cSchedule(cOptions.bPinned ? std::max(1000000L, cOptions.nDelayUs) : cOptions.nDelayUs, cWindow);
     CFrameRateMeter cMeter;
     for (;;) {
-        cWindow.Wait(cPacer.WaitBeforeNext(MonotonicMicroseconds()), &ssWaiting);
+        cWindow.Wait(cSchedule.WaitUs(MonotonicMicroseconds()), &ssWaiting);
         cWindow.PumpEvents(cRun);
         if (bSignalled) cRun.OnSignal();
         if (cRun.Ended()) break;
-        const uint64_t nNow = MonotonicMicroseconds();
-        if (cPacer.WaitBeforeNext(nNow) > 0 && !cRun.SizeChanged()) continue;
-        cPacer.FrameStarted(nNow);
+        if (!cSchedule.FrameDue(MonotonicMicroseconds(), cRun.SizeChanged())) continue;
+        // The rate counts from the first frame after a dark stretch, not across it.
+        if (cSchedule.Resumed()) cMeter = CFrameRateMeter();
         int nWidth = 0, nHeight = 0;
         if (cRun.TakeNewSize(nWidth, nHeight)) ResizeViewport(nWidth, nHeight);
         DrawFrame();

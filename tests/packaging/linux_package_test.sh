@@ -38,8 +38,8 @@ check "Section x11, Priority optional" '[ "$(field Section) $(field Priority)" =
 check "Recommends xscreensaver" '[ "$(field Recommends)" = xscreensaver ]'
 # dpkg-shlibdeps writes minimum versions from the symbols the program uses: a hand-typed list would
 # not carry glibc's.
-check "Depends read from the programs: libc6 (>= 2.x), libx11-6, libglx0, libopengl0, libglu1-mesa, libwayland-client0, libwayland-egl1, libegl1 ($(field Depends))" \
-    'field Depends | grep -Eq "libc6 \(>= 2\.[0-9]+\)" && for l in libx11-6 libglx0 libopengl0 libglu1-mesa libstdc++6 libwayland-client0 libwayland-egl1 libegl1; do field Depends | grep -q "$l" || exit 1; done'
+check "Depends read from the programs: libc6 (>= 2.x), libx11-6, libxext6, libglx0, libopengl0, libglu1-mesa, libwayland-client0, libwayland-egl1, libegl1 ($(field Depends))" \
+    'field Depends | grep -Eq "libc6 \(>= 2\.[0-9]+\)" && for l in libx11-6 libxext6 libglx0 libopengl0 libglu1-mesa libstdc++6 libwayland-client0 libwayland-egl1 libegl1; do field Depends | grep -q "$l" || exit 1; done'
 check "a Maintainer with a mail address" 'field Maintainer | grep -Eq "^[^<]+ <[^@ ]+@[^> ]+>$"'
 check "a synopsis and a long description" \
     '[ -n "$(field Description | head -1)" ] && [ "$(field Description | wc -l)" -ge 4 ]'

@@ -1,6 +1,6 @@
 // The Linux savers' command lines and run decisions: what each option line means, which are refused,
-// what ends a run (the X11 hack's and the Wayland shell's), how frames are paced and where the private
-// picture folder may go.
+// what ends a run (the X11 hack's and the Wayland shell's), how frames are paced (and held while the
+// monitor is powered down) and where the private picture folder may go.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -279,6 +279,63 @@ TEST(FramePacer, FramesStartOnePeriodApartWhateverTheDrawingCost) {
     CFramePacer cFast(0);
     cFast.FrameStarted(1000);
     EXPECT_EQ(cFast.WaitBeforeNext(1000), 0u);
+}
+
+// The server's power management as the test sets it.
+struct CFakeDisplayPower : IDisplayPower {
+    DisplayPowerReport cReport {true, true, MonitorPower::On};
+    int nQueries = 0;
+    DisplayPowerReport QueryPower() override {
+        ++nQueries;
+        return cReport;
+    }
+};
+
+// Turns of the hack's loop as main.cpp makes them: it waits what the schedule says, or 1 ms when
+// events keep coming (a new size with each); returns the frames drawn.
+int Turns(CHackSchedule& c, uint64_t& t, int nTurns, bool bEvents) {
+    int nDrawn = 0;
+    for (int n = 0; n < nTurns; ++n) {
+        t += bEvents && n % 2 ? 1000 : c.WaitUs(t);
+        nDrawn += c.FrameDue(t, bEvents) ? 1 : 0;
+    }
+    return nDrawn;
+}
+
+TEST(HackSchedule, NoFrameWhileTheMonitorIsPoweredDownAndOneAtOnceWhenItIsBack) {
+    const struct {
+        const char* pszCase;
+        DisplayPowerReport cReport;
+        bool bDark;
+    } aCases[] = {
+        {"standby", {true, true, MonitorPower::Standby}, true},
+        {"suspend", {true, true, MonitorPower::Suspend}, true},
+        {"off", {true, true, MonitorPower::Off}, true},
+        {"no DPMS on the server", {false, false, MonitorPower::Off}, false},
+        {"power management switched off", {true, false, MonitorPower::Off}, false},
+        {"a level DPMS does not name", {true, true, MonitorPower::Unknown}, false},
+    };
+    for (const auto& tc : aCases) {
+        SCOPED_TRACE(tc.pszCase);
+        CFakeDisplayPower cPower;
+        // A delay longer than the dark stretch: the first frame after it must not wait for the delay.
+        CHackSchedule c(60000000, cPower);
+        uint64_t t = 1000;
+        ASSERT_TRUE(c.FrameDue(t, false));
+        cPower.cReport = tc.cReport;
+        t += kPowerCheckUs;  // the next question is due
+        const int nDrawn = Turns(c, t, 20, true);
+        EXPECT_EQ(nDrawn, tc.bDark ? 0 : 20);
+        if (!tc.bDark) continue;
+        EXPECT_EQ(c.WaitUs(t), kPowerCheckUs - 1000) << "it sleeps a second after each question";
+        EXPECT_LE(cPower.nQueries, 12) << "the server is asked at most once a second";
+        cPower.cReport.eLevel = MonitorPower::On;
+        const uint64_t nOnAt = t;
+        ASSERT_EQ(Turns(c, t, 1, false), 1) << "drawn at the first turn after it is back";
+        EXPECT_TRUE(c.Resumed());
+        EXPECT_LE(t - nOnAt, kPowerCheckUs);
+        EXPECT_EQ(c.WaitUs(t), 60000000u) << "then paced again, from that frame";
+    }
 }
 
 TEST(FrameRateMeter, ReportsFramesPerSecondAtMostOnceASecond) {
