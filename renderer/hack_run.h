@@ -87,7 +87,6 @@ public:
     bool FrameDue(uint64_t nNowUs, bool bSizeChanged);
     // The frame just due is the first since the monitor came back on.
     bool Resumed() const { return bResumed; }
-    bool Dark() const { return bDark; }
     // How long the loop may wait for events before its next turn.
     uint64_t WaitUs(uint64_t nNowUs) const;
 
