@@ -178,13 +178,16 @@ pids_of() {
     esac
 }
 # Frames a second now: the last -fps line, the page's count over its last two readings, the renderer's
-# 256-frame marks over its last two.
+# 256-frame marks over its last two; 0 when the file has not grown for SECONDS (a shell that stopped
+# drawing writes no more lines, so its last rate would stand for ever).
+fresh() { [ -f "$1" ] && [ $(($(date +%s) - $(stat -c %Y "$1"))) -le "$2" ] || { echo 0; return 1; }; }
 rate_of() {
     case $1 in
-    wayland) grep frames/s "$work/saver.log" 2>/dev/null | tail -1 | awk '{print $(NF - 1)}' ;;
-    x11) grep frames/s "$night/hack.log" 2>/dev/null | tail -1 | awk '{print $(NF - 1)}' ;;
-    page) tail -2 "$night/page.frames" 2>/dev/null | awk 'NR == 1 {t = $1; f = $2} NR == 2 && $1 > t {printf "%.1f", ($2 - f) * 1000 / ($1 - t)}' ;;
-    wine) awk '$2 == "frames-256" {t0 = t1; t1 = $3} END {if (t0 && t1 > t0) printf "%.1f", 256e6 / (t1 - t0)}' "$wine_env/timing.log" 2>/dev/null ;;
+    wayland) fresh "$work/saver.log" 10 && grep frames/s "$work/saver.log" | tail -1 | awk '{print $(NF - 1)}' ;;
+    x11) fresh "$night/hack.log" 10 && grep frames/s "$night/hack.log" | tail -1 | awk '{print $(NF - 1)}' ;;
+    page) fresh "$night/page.frames" 10 && tail -2 "$night/page.frames" | awk 'NR == 1 {t = $1; f = $2} NR == 2 && $1 > t {printf "%.1f", ($2 - f) * 1000 / ($1 - t)}' ;;
+    wine) fresh "$wine_env/timing.log" 300 &&
+        awk '$2 == "frames-256" {t0 = t1; t1 = $3} END {if (t0 && t1 > t0) printf "%.1f", 256e6 / (t1 - t0)}' "$wine_env/timing.log" ;;
     esac
 }
 
@@ -198,7 +201,7 @@ while [ "$(date +%s)" -lt "$deadline" ]; do
         case $s in
         wine) [ -n "$wine_pid" ] && [ -s "$wine_env/timing.log" ] || ready=0 ;;
         page) awk '$2 > 0 {f = 1} END {exit !f}' "$night/page.frames" 2>/dev/null || ready=0 ;;
-        *) [ -n "$(rate_of "$s")" ] || ready=0 ;;
+        *) awk -v f="$(rate_of "$s")" 'BEGIN {exit !(f + 0 > 0)}' || ready=0 ;;
         esac
     done
     [ $ready -eq 1 ] && break
