@@ -66,6 +66,9 @@ bool bLoopRunning = false;
 // elapsed milliseconds at the last frame drawn.
 double dCapFromMs = -1.0;
 uint32_t nLastSceneMs = 0;
+// The drawing buffer was cleared (a new size, a restored context): the next animation frame draws,
+// whatever the cap, so a capped page never shows black until its next frame is due.
+bool bDrawNow = false;
 
 // Tells the page what it shows: no WebGL 2, the backdrop while the scene sets up, or one more frame
 // of the scene drawn (its size and scene time).
@@ -93,6 +96,7 @@ bool FollowCanvasSize() {
     nCanvasHeight = nHeight;
     emscripten_set_canvas_element_size(kCanvas, nWidth, nHeight);
     ResizeViewport(nWidth, nHeight);
+    bDrawNow = true;
     return true;
 }
 
@@ -139,16 +143,19 @@ EM_BOOL OnAnimationFrame(double, void*) {
         bLoopRunning = false;
         return EM_FALSE;
     }
-    const bool bResized = FollowCanvasSize();
+    FollowCanvasSize();
+    const bool bCleared = bDrawNow;
+    bDrawNow = false;
     if (bStill) {
         // The same moment again at the new size; the stepped clock does not move.
-        if (bResized) {
+        if (bCleared) {
             DrawFrame();
             ReportFrame(nStillMs / 1000.0);
         }
         return EM_TRUE;
     }
-    if (FrameDue()) DrawLiveFrame();
+    // A cleared canvas is drawn at once, outside the cap's count: the capped frames keep their pace.
+    if (FrameDue() || bCleared) DrawLiveFrame();
     return EM_TRUE;
 }
 
@@ -213,6 +220,7 @@ void SetUpScene(void*) {
         cStillClock.StepTo(nStillMs);
         DrawFrame();
         ReportFrame(nStillMs / 1000.0);
+        bDrawNow = false;
     }
     bSceneReady = true;
     StartLoop();
@@ -243,6 +251,7 @@ EM_BOOL OnContextRestored(int, const void*, void*) {
         if (bStill) {
             DrawFrame();
             ReportFrame(nStillMs / 1000.0);
+            bDrawNow = false;
         }
         StartLoop();
     }
@@ -270,9 +279,9 @@ extern "C" EMSCRIPTEN_KEEPALIVE void VantorelSetPaused(int nPaused) {
     StartLoop();
 }
 
-// At most fFps frames a second; 0 or less draws on every animation frame.
+// At most dFps frames a second, from 1 up; anything below 1 (0: no cap) draws on every animation frame.
 extern "C" EMSCRIPTEN_KEEPALIVE void VantorelSetFrameCap(double dFps) {
-    dFrameCap = std::isfinite(dFps) && dFps > 0.0 ? dFps : 0.0;
+    dFrameCap = std::isfinite(dFps) && dFps >= 1.0 ? dFps : 0.0;
     dCapFromMs = -1.0;
 }
 
