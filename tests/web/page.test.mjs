@@ -5,7 +5,7 @@
 //
 // Environment (set by tests/web/CMakeLists.txt):
 //   VANTOREL_SITE      build/web/site           VANTOREL_ZIP     the zip of the self-contained page
-//   VANTOREL_FRAMES    the native vantorel-frames (build/linux/bin/vantorel-frames)
+//   VANTOREL_FRAMES    the native vantorel-frames the web build drew its pictures with
 //   VANTOREL_GOLDEN    tests/golden             VANTOREL_CHROMIUM  Debian's chromium-headless-shell
 //   VANTOREL_DIST      build/web/dist (the release's zips)    VANTOREL_PYTHON  python3 with jsonschema
 //   VANTOREL_WEB_SOURCE  renderer/web (make_page.mjs, to write a next version's service worker)
@@ -30,7 +30,7 @@ const framesTool = required('VANTOREL_FRAMES');
 const golden = required('VANTOREL_GOLDEN');
 const chromiumPath = required('VANTOREL_CHROMIUM');
 assert.ok(existsSync(framesTool),
-  `no ${framesTool}: build it with cmake --preset linux && cmake --build --preset linux --target vantorel-frames`);
+  `no ${framesTool}: the web build makes it (cmake --build --preset web)`);
 
 // Generous: SwiftShader on a shared two-core machine sets up 512 textures per page load.
 const kDeadline = 120000;
