@@ -43,7 +43,7 @@
     const n = typeof value === 'number' ? value : Number(String(value).trim());
     return String(value).trim() !== '' && Number.isFinite(n) && n >= min && n <= max ? n : null;
   }
-  // A frame cap: 0 for none, else 1 to 1000 frames a second (a fraction of a frame a second is no cap).
+  // A frame cap: 0 for none, else 1 to 1000 frames a second; anything else is left out, as above.
   function frameCap(value) {
     const n = number(value, 0, 1000);
     return n === 0 || n >= 1 ? n : null;
