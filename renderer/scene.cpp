@@ -45,8 +45,8 @@ const double kTwoPi = 6.283185307179586476925;
 
 uint64_t ReadClock() { return pSceneClock ? pSceneClock->GetTickCount64() : 0; }
 
-// The angle fRate x nElapsedMs / nPeriod in exact arithmetic, up to the rounding of double, reduced to
-// [0, 360): a float past a few turns would give GL steps of whole hundredths of a degree.
+// The angle fRate x nElapsedMs / nPeriod, exact up to the rounding of double, reduced to [0, 360)
+// before GL sees it: in single precision the angle 30 days in is rounded to half a degree.
 float TurnDegrees(float fRate, uint64_t nElapsedMs, int32_t nPeriod) {
     const double dTurn = static_cast<double>(fRate) * static_cast<double>(nElapsedMs) / static_cast<double>(nPeriod);
     return static_cast<float>(std::fmod(dTurn, 360.0));
