@@ -29,27 +29,28 @@ namespace {
 const char kCanvas[] = "#scene";
 const char kPictureFolder[] = "/pictures";
 
-// The page's performance.now(), in whole milliseconds; wrapping at 2^32 as GetTickCount does. A frame
-// holds it at one reading, so the catch-up before the frame and the frame itself agree on the moment.
+// The page's performance.now(), in whole milliseconds, 64 bits wide: a page left open for months goes
+// on where it is. A frame holds it at one reading, so the catch-up before the frame and the frame
+// itself agree on the moment.
 class CPageTickCount : public ITickCount {
 public:
-    static uint32_t Now() { return static_cast<uint32_t>(static_cast<uint64_t>(emscripten_get_now())); }
-    uint32_t GetTickCount() override { return bHeld ? dwHeld : Now(); }
-    void Hold(uint32_t dwTick) {
+    static uint64_t Now() { return static_cast<uint64_t>(std::max(0.0, emscripten_get_now())); }
+    uint64_t GetTickCount64() override { return bHeld ? nHeld : Now(); }
+    void Hold(uint64_t nTick) {
         bHeld = true;
-        dwHeld = dwTick;
+        nHeld = nTick;
     }
     void Release() { bHeld = false; }
 
 private:
     bool bHeld = false;
-    uint32_t dwHeld = 0;
+    uint64_t nHeld = 0;
 };
 
 CPageTickCount cPageClock;
 CSteppedSceneClock cStillClock;
 bool bStill = false;
-uint32_t nStillMs = 0;
+uint64_t nStillMs = 0;
 int nCanvasWidth = 0;
 int nCanvasHeight = 0;
 
@@ -65,7 +66,7 @@ bool bLoopRunning = false;
 // The page time the frame cap counts from (below 0: draw on the next animation frame), and the scene's
 // elapsed milliseconds at the last frame drawn.
 double dCapFromMs = -1.0;
-uint32_t nLastSceneMs = 0;
+uint64_t nLastSceneMs = 0;
 // The drawing buffer was cleared (a new size, a restored context): the next animation frame draws,
 // whatever the cap, so a capped page never shows black until its next frame is due.
 bool bDrawNow = false;
@@ -105,20 +106,20 @@ bool FollowCanvasSize() {
 // so however long the page was paused, hidden or capped, the tube at a moment is the still of that
 // moment. Once the morph is over (SceneStateSettled) nothing is stepped: a long pause costs nothing.
 void DrawLiveFrame() {
-    const uint32_t dwNow = CPageTickCount::Now();
-    cPageClock.Hold(dwNow);
+    const uint64_t nNow = CPageTickCount::Now();
+    cPageClock.Hold(nNow);
     if (!bSceneFirstFrame && !SceneStateSettled(fSceneTime)) {
-        const uint32_t nNowMs = dwNow - dwSceneStart;
-        for (uint32_t n = nLastSceneMs + 1; n < nNowMs && !SceneStateSettled(fSceneTime); ++n) {
-            cPageClock.Hold(dwSceneStart + n);
+        const uint64_t nNowMs = nNow - nSceneStartMs;
+        for (uint64_t n = nLastSceneMs + 1; n < nNowMs && !SceneStateSettled(fSceneTime); ++n) {
+            cPageClock.Hold(nSceneStartMs + n);
             UpdateSceneTime();
         }
-        cPageClock.Hold(dwNow);
+        cPageClock.Hold(nNow);
     }
     DrawFrame();
     cPageClock.Release();
-    nLastSceneMs = dwNow - dwSceneStart;
-    ReportFrame(fSceneTime * (nScenePeriod / 1000.0));
+    nLastSceneMs = nSceneElapsedMs;
+    ReportFrame(static_cast<double>(nSceneElapsedMs) / 1000.0);
 }
 
 // True when the frame cap lets this animation frame draw. Animation frames come at the display's

@@ -129,7 +129,7 @@ TEST(RendererCommandLine, OnlyAWellFormedTimePinsAMomentAnythingElseRunsLive) {
     struct Case {
         const char* pszLine;
         bool bPinned;
-        uint32_t nMs;
+        uint64_t nMs;
     };
     const Case aCases[] = {
         {"", false, 0},
@@ -140,6 +140,11 @@ TEST(RendererCommandLine, OnlyAWellFormedTimePinsAMomentAnythingElseRunsLive) {
         {"--time", false, 0},
         {"--time six", false, 0},
         {"--time -1", false, 0},
+        // Up to ten years; past them, and what is no finite number, runs live.
+        {"--time 315360000", true, 315360000000u},
+        {"--time 315360000.001", false, 0},
+        {"--time inf", false, 0},
+        {"--time nan", false, 0},
         {"--time 6 --time 7", false, 0},
         {"-time 6", false, 0},
         {"/s", false, 0},
