@@ -1,8 +1,11 @@
-// The renderer's run rules that need no window: the Escape key rule and where the monitor covers go.
+// The renderer's run rules that need no window: the Escape key rule, where the monitor covers go, and
+// when the display's power lets it draw.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <vector>
 
+#include "renderer/display_power.h"
 #include "renderer/monitor_layout.h"
 #include "renderer/renderer_options.h"
 #include "renderer/key_table.h"
@@ -150,6 +153,55 @@ TEST(RendererCommandLine, OnlyAWellFormedTimePinsAMomentAnythingElseRunsLive) {
         EXPECT_EQ(options.bPinned, c.bPinned);
         if (c.bPinned) EXPECT_EQ(options.nPinnedMs, c.nMs);
     }
+}
+
+// A POWERBROADCAST_SETTING as the system lays it out: the GUID, the data length, the data.
+std::vector<unsigned char> PowerRecord(const unsigned char (&aId)[16], std::uint32_t nValue,
+                                       std::uint32_t nLength = 4) {
+    std::vector<unsigned char> a(aId, aId + 16);
+    for (std::uint32_t n : {nLength, nValue}) {
+        for (int i = 0; i < 4; ++i) a.push_back(static_cast<unsigned char>(n >> (8 * i)));
+    }
+    return a;
+}
+
+// Each case is a run of notifications from the start; after each, whether the renderer draws.
+TEST(DisplayPower, OnlyADisplayReportedOffStopsTheDrawingAndTheConsoleStateDecidesOnceSeen) {
+    const unsigned char aOther[16] = {0x8f, 0x24};  // another setting
+    const auto console = [](std::uint32_t n) { return PowerRecord(kConsoleDisplayStateId, n); };
+    const auto monitor = [](std::uint32_t n) { return PowerRecord(kMonitorPowerOnId, n); };
+    std::vector<unsigned char> aShort = console(0);
+    aShort.pop_back();
+    struct Case {
+        const char* pszWhat;
+        std::vector<std::vector<unsigned char>> aRecords;
+        std::vector<bool> aDraws;
+        DisplayPower eLast;
+    };
+    const Case aCases[] = {
+        {"console off, dimmed, on", {console(0), console(2), console(1)}, {false, true, true}, DisplayPower::On},
+        {"monitor off, on (Windows 7)", {monitor(0), monitor(1)}, {false, true}, DisplayPower::On},
+        {"console dimmed", {console(2)}, {true}, DisplayPower::Dimmed},
+        {"an unknown value is on", {console(0), console(7)}, {false, true}, DisplayPower::On},
+        {"the monitor setting after the console's counts no more", {console(1), monitor(0)}, {true, true},
+         DisplayPower::On},
+        {"another setting", {PowerRecord(aOther, 0)}, {true}, DisplayPower::On},
+        {"data of another length", {PowerRecord(kConsoleDisplayStateId, 0, 2)}, {true}, DisplayPower::On},
+        {"a record cut short", {aShort}, {true}, DisplayPower::On},
+    };
+    for (const Case& c : aCases) {
+        SCOPED_TRACE(c.pszWhat);
+        CDisplayPower power;
+        for (std::size_t i = 0; i < c.aRecords.size(); ++i) {
+            const bool bWas = power.Draws();
+            EXPECT_EQ(power.OnSetting(c.aRecords[i].data(), c.aRecords[i].size()), bWas != c.aDraws[i]);
+            EXPECT_EQ(power.Draws(), c.aDraws[i]) << "after record " << i;
+        }
+        EXPECT_EQ(power.State(), c.eLast);
+    }
+    CDisplayPower power;
+    EXPECT_FALSE(power.OnSetting(nullptr, 24));
+    EXPECT_TRUE(power.Draws());
 }
 
 }  // namespace
