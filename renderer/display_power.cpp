@@ -20,18 +20,13 @@ std::uint32_t ReadLittleEndian32(const unsigned char* p) {
 
 }  // namespace
 
-bool CDisplayPower::OnSetting(const unsigned char* pRecord, std::size_t nBytes) {
-    if (!pRecord || nBytes != kHeaderBytes + 4 || ReadLittleEndian32(pRecord + 16) != 4) return false;
+void CDisplayPower::OnSetting(const unsigned char* pRecord, std::size_t nBytes) {
+    if (!pRecord || nBytes != kHeaderBytes + 4 || ReadLittleEndian32(pRecord + 16) != 4) return;
     const std::uint32_t nValue = ReadLittleEndian32(pRecord + kHeaderBytes);
-    const bool bWasDrawing = Draws();
     if (std::memcmp(pRecord, kConsoleDisplayStateId, 16) == 0) {
         bConsoleStateSeen = true;
         eState = nValue == 0 ? DisplayPower::Off : nValue == 2 ? DisplayPower::Dimmed : DisplayPower::On;
     } else if (std::memcmp(pRecord, kMonitorPowerOnId, 16) == 0) {
-        if (bConsoleStateSeen) return false;
-        eState = nValue == 0 ? DisplayPower::Off : DisplayPower::On;
-    } else {
-        return false;
+        if (!bConsoleStateSeen) eState = nValue == 0 ? DisplayPower::Off : DisplayPower::On;
     }
-    return Draws() != bWasDrawing;
 }

@@ -20,8 +20,7 @@ public:
     // (Windows 7: 0 off, 1 on) does, since newer systems send both and only the first knows dimmed.
     // Another setting, a short or inconsistent record, or data that is not one 32-bit value changes
     // nothing; an unknown value counts as on, so a surprise never leaves the screen still.
-    // True when whether the scene is drawn changed.
-    bool OnSetting(const unsigned char* pRecord, std::size_t nBytes);
+    void OnSetting(const unsigned char* pRecord, std::size_t nBytes);
 
     DisplayPower State() const { return eState; }
     // Off is the one state without frames; dimmed is still seen.

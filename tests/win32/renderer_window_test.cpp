@@ -140,37 +140,33 @@ bool MovesFrom(const std::vector<std::uint32_t>& aFrom) {
     return vtest::WaitUntil([&] { return Screen() != aFrom; }, kWindowDeadlineMs);
 }
 
-// The scene is under way: three pictures in a row, a third of a second apart, each differ from the one
-// before. Until the tube drops into view (some 6 s in) the screen shows the still backdrop, and the
-// start-up changes the screen once or twice only; from then on every frame is another picture.
-bool SceneUnderWay() {
-    std::vector<std::uint32_t> aLast = Screen();
-    int nChanges = 0;
+// Pictures a third of a second apart until nInARow of them in a row each differ from the one before
+// (bChanging) or equal it; the last is left in aLast.
+bool WaitForPictures(bool bChanging, int nInARow, std::vector<std::uint32_t>& aLast) {
+    aLast = Screen();
+    int n = 0;
     return vtest::WaitUntil(
         [&] {
             Sleep(330);
             std::vector<std::uint32_t> a = Screen();
-            nChanges = a != aLast ? nChanges + 1 : 0;
+            n = (a != aLast) == bChanging ? n + 1 : 0;
             aLast.swap(a);
-            return nChanges >= 3;
+            return n >= nInARow;
         },
         2 * kWindowDeadlineMs);
 }
 
-// The scene stands still: two pictures a third of a second apart are the same (waited for, since the
-// frame under way when the display went off still comes); the second is left in aStill. Then it stays
-// so while the clock moves on two seconds more, a stretch over which the live scene always changes.
+// The scene is under way: three changes in a row. Until the tube drops into view (some 6 s in) the
+// screen shows the still backdrop, and the start-up changes it once or twice only.
+bool SceneUnderWay() {
+    std::vector<std::uint32_t> a;
+    return WaitForPictures(true, 3, a);
+}
+
+// The scene stands still (once the frame under way when the display went off is on the screen), and
+// stays so while the clock moves on two seconds, over which the live scene always changes.
 testing::AssertionResult StandsStill(std::vector<std::uint32_t>& aStill) {
-    aStill = Screen();
-    const bool bStill = vtest::WaitUntil(
-        [&] {
-            Sleep(330);
-            std::vector<std::uint32_t> a = Screen();
-            a.swap(aStill);
-            return a == aStill;
-        },
-        kWindowDeadlineMs);
-    if (!bStill) return testing::AssertionFailure() << "the scene never stood still";
+    if (!WaitForPictures(false, 1, aStill)) return testing::AssertionFailure() << "the scene never stood still";
     Sleep(2000);
     if (Screen() != aStill) return testing::AssertionFailure() << "the scene moved with the display off";
     return testing::AssertionSuccess();
