@@ -41,6 +41,10 @@ const float kTurnX = 259.2f;
 const float kTurnY = 90.24f;
 const float kTurnZ = 215.68f;
 
+// A renderer that draws at all draws more than once a second; a longer gap before the morph's end is a
+// stretch when nothing was drawn.
+const uint64_t kUndrawnMorphEndMs = 1000;
+
 const double kTwoPi = 6.283185307179586476925;
 
 uint64_t ReadClock() { return pSceneClock ? pSceneClock->GetTickCount64() : 0; }
@@ -209,15 +213,35 @@ SceneSchedule UpdateSceneTime() {
         nSceneStartMs = ReadClock();
     }
     const uint64_t nNow = ReadClock();
+    const uint64_t nLastFrameMs = nSceneElapsedMs;
     nSceneElapsedMs = nNow > nSceneStartMs ? nNow - nSceneStartMs : 0;
     fSceneTime = SceneTimeFromTicks(nSceneStartMs, nNow, nScenePeriod);
     const SceneSchedule s = ComputeSchedule(nSceneElapsedMs, nScenePeriod);
     // Outside the morph window the amount is left as the last frame inside it wrote.
-    if (s.bMorph) cSceneGlass.fCurveA = s.fCurveA;
+    if (s.bMorph) {
+        cSceneGlass.fCurveA = s.fCurveA;
+    } else if (SceneStateSettled(fSceneTime)) {
+        // Nothing was drawn across the morph's end (the display was off, the page hidden): the tube
+        // takes the shape a renderer drawing all along would have left, not the one of the last frame
+        // seen long before.
+        const uint64_t nMorphLastMs = SceneMorphLastMs(nScenePeriod);
+        if (nLastFrameMs + kUndrawnMorphEndMs < nMorphLastMs)
+            cSceneGlass.fCurveA = ComputeSchedule(nMorphLastMs, nScenePeriod).fCurveA;
+    }
     return s;
 }
 
 bool SceneStateSettled(float t) { return t >= kMorphEnd; }
+
+uint64_t SceneMorphLastMs(int32_t nPeriod) {
+    if (nPeriod <= 0) return 0;
+    // The first millisecond whose scene time is settled, found from the boundary's double value (a step
+    // or two at most, since t is rounded to single precision).
+    uint64_t nMs = static_cast<uint64_t>(std::ceil(static_cast<double>(kMorphEnd) * nPeriod));
+    while (nMs > 0 && SceneStateSettled(SceneTimeFromTicks(0, nMs - 1, nPeriod))) --nMs;
+    while (!SceneStateSettled(SceneTimeFromTicks(0, nMs, nPeriod))) ++nMs;
+    return nMs - 1;
+}
 
 int SceneFrame() {
     glPushMatrix();

@@ -46,6 +46,10 @@ SceneSchedule UpdateSceneTime();
 // True from the scene time on which no frame writes scene state any more (the morph amount is last
 // written before 70 s): a frame drawn later, however many came between, leaves the scene as it was.
 bool SceneStateSettled(float t);
+// The last millisecond of the morph window: the frame at it writes the morph amount the tube keeps.
+// A frame after the window that follows more than a second without frames takes that amount, so a
+// stretch without drawing (a display off, a hidden page) leaves the tube as a renderer drawing all along.
+uint64_t SceneMorphLastMs(int32_t nPeriod);
 
 // Where the scene's clock comes from; the program sets it before the scene starts.
 void SetSceneClock(ITickCount* pClock);

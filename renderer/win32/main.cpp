@@ -15,8 +15,12 @@ namespace {
 // Returns once a message is queued or sent to this thread, also one that came before the call and
 // was seen but not taken (a sent message is handled by the next PeekMessage; GetMessage and
 // WaitMessage would handle it inside their wait and go on waiting).
-void WaitForMessage() {
-    MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+// It also returns after an hour without one, for the clock: the system's count is widened wrap by wrap,
+// so it must be read at least once in every 49.7 days, also through a display off for weeks.
+void WaitForMessage(CTurnClock& cClock) {
+    const DWORD kClockReadMs = 60u * 60u * 1000u;
+    MsgWaitForMultipleObjectsEx(0, nullptr, kClockReadMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    cClock.Latch();
 }
 
 }  // namespace
@@ -50,14 +54,15 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR pszCommandLine, int) {
         // Minimised: keep polling, draw nothing; an Escape still held counts once the window is back.
         if (!bActive) {
             cKeyTable.SkipTurn();
-            if (!cDisplayPower.Draws()) WaitForMessage();
+            // The clock is read all the same, so none of its wraps goes uncounted.
+            if (cDisplayPower.Draws()) cTurnClock.Latch(); else WaitForMessage(cTurnClock);
             continue;
         }
         if (cKeyTable.EscapeEndsRun()) break;
         // The display is off: no monitor shows anything, so nothing is drawn until a message comes
         // (keys, a close request, the display back on, when the frame of that moment is drawn at once).
         if (!cDisplayPower.Draws()) {
-            WaitForMessage();
+            WaitForMessage(cTurnClock);
             continue;
         }
         cTurnClock.Latch();

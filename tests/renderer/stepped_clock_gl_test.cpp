@@ -12,6 +12,7 @@
 #include "renderer/offscreen/egl_context.h"
 #include "renderer/render_state.h"
 #include "renderer/scene.h"
+#include "renderer/scene_view.h"
 #include "renderer/stepped_scene_clock.h"
 
 namespace {
@@ -25,11 +26,15 @@ public:
     uint64_t nNow = 5000;
 };
 
-std::vector<uint8_t> Picture() {
-    DrawFrame();
+std::vector<uint8_t> Drawn() {
     std::vector<uint8_t> a(static_cast<size_t>(kWidth) * kHeight * 4);
     glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, a.data());
     return a;
+}
+
+std::vector<uint8_t> Picture() {
+    DrawFrame();
+    return Drawn();
 }
 
 class FarMoment : public ::testing::Test {
@@ -88,6 +93,31 @@ TEST_F(FarMoment, IsThePictureOfARendererThatDrewEveryFrameOnTheWay) {
     }
     // A moment inside the morph still walks: the amount is that of the millisecond before it.
     EXPECT_TRUE(PinnedPicture(45000) == WalkedPicture(45000, 1));
+}
+
+// Nothing drawn across the morph's end (a display off, a hidden page): the first frame after it shows
+// the tube a renderer drawing all along would, on its own and through a second view of the scene.
+TEST_F(FarMoment, AStretchWithoutFramesAcrossTheMorphsEndEndsInTheShapeOfDrawingAllAlong) {
+    const std::vector<uint8_t> aPinned = PinnedPicture(80000);
+    for (const uint64_t nLastSeenMs : {0u, 35000u, 68000u}) {
+        SCOPED_TRACE(testing::Message() << "last frame at " << nLastSeenMs << " ms");
+        CWalkingClock cClock;
+        SetSceneClock(&cClock);
+        bSceneFirstFrame = true;
+        const uint64_t nStart = cClock.nNow;
+        Picture();
+        cClock.nNow = nStart + nLastSeenMs;
+        Picture();
+        const SSceneViewState seen = SceneViewState();
+        cClock.nNow = nStart + 80000;
+        // A monitor's view that last drew when the main one did, then the main view itself.
+        CSceneView cView(kWidth, kHeight);
+        cView.Draw(kWidth, kHeight);
+        EXPECT_TRUE(Drawn() == aPinned) << "the view went on with the shape of its last frame";
+        SetSceneViewState(seen);
+        EXPECT_TRUE(Picture() == aPinned) << "the renderer went on with the shape of its last frame";
+        SetSceneClock(nullptr);
+    }
 }
 
 // What the scene drew the tube with: the modelview matrix and the radius at each point of the curve.
