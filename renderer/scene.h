@@ -26,6 +26,18 @@ SceneSchedule ComputeSchedule(float t);
 // the tick counter between the two readings is harmless.
 float SceneTimeFromTicks(uint32_t dwStart, uint32_t dwNow, int32_t nPeriod);
 
+// How the two glass layers scroll through their 256 frames. Precomputed: every frame is a texture of
+// its own, made at set-up (2 x 256, the Windows renderer's form). Shifted: one texture per layer, the
+// picture as stored, and the frame's shift given by that layer's texture matrix while the tube is drawn
+// (the frames are exact cyclic shifts and the layers repeat, so the pictures are the same). The shell
+// chooses before InitScene; the next set-up makes that form.
+enum class LayerForm { Precomputed, Shifted };
+void SetSceneLayerForm(LayerForm eForm);
+LayerForm SceneLayerForm();
+// "precomputed" or "shifted" (as a command line names them); false for any other word.
+bool ParseLayerForm(const char* pszName, LayerForm& eForm);
+const char* LayerFormName(LayerForm eForm);
+
 int InitScene();
 bool SetupScene(int32_t nPeriod);
 bool DrawFrame();
@@ -55,6 +67,8 @@ extern bool bSceneFirstFrame;
 extern uint32_t dwSceneStart;
 extern float fSceneTime;
 extern GLuint nTintTexture;
+// Each layer's textures: all 256 frames in the precomputed form, the one picture at [0] (the rest 0)
+// in the shifted form.
 extern GLuint anLayerTextures0[256];
 extern GLuint anLayerTextures1[256];
 extern CGlassObject cSceneGlass;
