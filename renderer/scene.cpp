@@ -91,7 +91,6 @@ bool SetUpLayer(int nLayer, GLuint (&anNames)[256]) {
 void SetSceneClock(ITickCount* pClock) { pSceneClock = pClock; }
 
 void SetSceneLayerForm(LayerForm eForm) { eSceneLayerForm = eForm; }
-LayerForm SceneLayerForm() { return eSceneLayerForm; }
 
 bool ParseLayerForm(const char* pszName, LayerForm& eForm) {
     for (LayerForm e : {LayerForm::Precomputed, LayerForm::Shifted})

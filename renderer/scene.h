@@ -33,7 +33,6 @@ float SceneTimeFromTicks(uint32_t dwStart, uint32_t dwNow, int32_t nPeriod);
 // chooses before InitScene; the next set-up makes that form.
 enum class LayerForm { Precomputed, Shifted };
 void SetSceneLayerForm(LayerForm eForm);
-LayerForm SceneLayerForm();
 // "precomputed" or "shifted" (as a command line names them); false for any other word.
 bool ParseLayerForm(const char* pszName, LayerForm& eForm);
 const char* LayerFormName(LayerForm eForm);
