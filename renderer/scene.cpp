@@ -2,7 +2,9 @@
 // away, then tumbles on for ever, with the nebula added over every frame as the backdrop.
 #include "renderer/scene.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "renderer/builtin_pictures.h"
 #include "renderer/textures.h"
@@ -28,6 +30,10 @@ std::string asSceneTextureFiles[SCENE_TEXTURE_FILES] = {
 namespace {
 
 ITickCount* pSceneClock = nullptr;
+LayerForm eSceneLayerForm = LayerForm::Precomputed;
+
+// Both layers move one step a frame along a diagonal: the base layer +1, +1, the reflection -1, -1.
+const int kLayerSteps[2] = {1, -1};
 
 // The phase boundaries are single-precision constants; every comparison is made against them.
 const float kDropEnd = 0.1f;
@@ -75,9 +81,46 @@ bool LoadLayerTextures(int nFile, GLuint (&anNames)[256], int nStep) {
     return LoadScrollTexturesBytes(picture.pBytes, picture.nSize, anNames, 256, nStep, nStep);
 }
 
+// The same file as one texture of the picture as stored, for the texture matrix to scroll; its size in
+// nWidth x nHeight (0 x 0 when nothing was made).
+bool LoadLayerPicture(int nFile, GLuint& nName, int& nWidth, int& nHeight) {
+    const TextureLoad eLoad = LoadScrollPictureFile(asSceneTextureFiles[nFile].c_str(), nName, nWidth, nHeight);
+    if (eLoad != TextureLoad::kUnreadable) return eLoad == TextureLoad::kMade;
+    const BuiltinPicture picture = GetBuiltinPicture(nFile + 1);
+    return LoadScrollPictureBytes(picture.pBytes, picture.nSize, nName, nWidth, nHeight);
+}
+
+// Layer nLayer of the glass in the form chosen: false when its picture could not be made.
+bool SetUpLayer(int nLayer, GLuint (&anNames)[256]) {
+    const int nStep = kLayerSteps[nLayer];
+    if (eSceneLayerForm == LayerForm::Precomputed) {
+        const bool bMade = LoadLayerTextures(nLayer + 1, anNames, nStep);
+        cSceneGlass.SetLayerTextures(nLayer, anNames, 256);
+        return bMade;
+    }
+    std::fill(std::begin(anNames) + 1, std::end(anNames), 0u);
+    int nWidth = 0, nHeight = 0;
+    const bool bMade = LoadLayerPicture(nLayer + 1, anNames[0], nWidth, nHeight);
+    cSceneGlass.SetLayerScroll(nLayer, anNames[0], 256, nWidth, nHeight, nStep, nStep);
+    return bMade;
+}
+
 }  // namespace
 
 void SetSceneClock(ITickCount* pClock) { pSceneClock = pClock; }
+
+void SetSceneLayerForm(LayerForm eForm) { eSceneLayerForm = eForm; }
+
+bool ParseLayerForm(const char* pszName, LayerForm& eForm) {
+    for (LayerForm e : {LayerForm::Precomputed, LayerForm::Shifted})
+        if (pszName && std::strcmp(pszName, LayerFormName(e)) == 0) {
+            eForm = e;
+            return true;
+        }
+    return false;
+}
+
+const char* LayerFormName(LayerForm eForm) { return eForm == LayerForm::Shifted ? "shifted" : "precomputed"; }
 
 void SetSceneTextureFolder(const std::string& sFolder) {
     for (int k = 0; k < SCENE_TEXTURE_FILES; ++k)
@@ -171,8 +214,8 @@ bool SetupScene(int32_t nPeriod) {
     cSceneOverlay.fColour[0] = cSceneOverlay.fColour[1] = cSceneOverlay.fColour[2] = cSceneOverlay.fColour[3] = 1.0f;
     cSceneOverlay.Build();
 
-    if (!LoadLayerTextures(1, anLayerTextures0, 1)) ++nFailures;
-    if (!LoadLayerTextures(2, anLayerTextures1, -1)) ++nFailures;
+    if (!SetUpLayer(0, anLayerTextures0)) ++nFailures;
+    if (!SetUpLayer(1, anLayerTextures1)) ++nFailures;
 
     CGlassObject& g = cSceneGlass;
     g.bNormals = true;
@@ -184,8 +227,6 @@ bool SetupScene(int32_t nPeriod) {
     g.bFlipFaces = false;
     g.fColour[0] = g.fColour[1] = g.fColour[2] = 1.0f;
     g.fColour[3] = 0.0f;
-    g.SetLayerTextures(0, anLayerTextures0, 256);
-    g.SetLayerTextures(1, anLayerTextures1, 256);
     g.SelectLayerFrame(0, 0);
     g.SelectLayerFrame(1, 0);
     g.nSegments = 200;

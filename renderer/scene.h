@@ -33,6 +33,17 @@ double ScenePulsePhase(uint64_t nElapsedMs, int32_t nPeriod);
 // start counts as the start.
 float SceneTimeFromTicks(uint64_t nStart, uint64_t nNow, int32_t nPeriod);
 
+// How the two glass layers scroll through their 256 frames. Precomputed: every frame is a texture of
+// its own, made at set-up (2 x 256, the Windows renderer's form). Shifted: one texture per layer, the
+// picture as stored, and the frame's shift given by that layer's texture matrix while the tube is drawn
+// (the frames are exact cyclic shifts and the layers repeat, so the pictures are the same). The shell
+// chooses before InitScene; the next set-up makes that form.
+enum class LayerForm { Precomputed, Shifted };
+void SetSceneLayerForm(LayerForm eForm);
+// "precomputed" or "shifted" (as a command line names them); false for any other word.
+bool ParseLayerForm(const char* pszName, LayerForm& eForm);
+const char* LayerFormName(LayerForm eForm);
+
 int InitScene();
 bool SetupScene(int32_t nPeriod);
 bool DrawFrame();
@@ -67,6 +78,8 @@ extern uint64_t nSceneStartMs;    // the clock's reading on the first frame
 extern uint64_t nSceneElapsedMs;  // milliseconds from then to this frame, exactly
 extern float fSceneTime;          // the same as a fraction of the timeline, in single precision
 extern GLuint nTintTexture;
+// Each layer's textures: all 256 frames in the precomputed form, the one picture at [0] (the rest 0)
+// in the shifted form.
 extern GLuint anLayerTextures0[256];
 extern GLuint anLayerTextures1[256];
 extern CGlassObject cSceneGlass;

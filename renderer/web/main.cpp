@@ -272,6 +272,16 @@ bool ParseStill(int argc, char** argv) {
     }
     return false;
 }
+
+// The page keeps one texture a layer, scrolled by the texture matrix (in every tab, and in a wallpaper
+// host once per monitor, 2 x 256 precomputed frames would be 96 MB of pictures); --layers precomputed
+// (the page's ?layers=precomputed) makes them all, for measuring the two side by side.
+LayerForm ParseLayerFormOption(int argc, char** argv) {
+    LayerForm eForm = LayerForm::Shifted;
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::strcmp(argv[i], "--layers") == 0) ParseLayerForm(argv[i + 1], eForm);
+    return eForm;
+}
 }  // namespace
 
 // The page's controls. Paused: no frame is drawn and no animation frame is asked for until resumed.
@@ -294,6 +304,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE void VantorelSetRenderScale(double dScale) {
 
 int main(int argc, char** argv) {
     bStill = ParseStill(argc, argv);
+    SetSceneLayerForm(ParseLayerFormOption(argc, argv));
 
     EmscriptenWebGLContextAttributes cAttributes;
     emscripten_webgl_init_context_attributes(&cAttributes);

@@ -1,6 +1,6 @@
 // The page around the scene: its options from the address (?t=SECONDS for a still, ?fps=N for a frame
 // cap, ?scale=F for the drawing buffer's fraction of the device pixels, ?host=NAME or ?wallpaper when
-// a live-wallpaper host shows it), full screen on a click or F (Escape leaves), the pointer hidden
+// a live-wallpaper host shows it, ?layers=precomputed for the glass layers' 512 precomputed frames), full screen on a click or F (Escape leaves), the pointer hidden
 // after two seconds at rest, the screen kept awake while full screen, the message for a browser
 // without WebGL 2, and the service worker that lets the installed page run offline.
 // In a wallpaper host (Lively Wallpaper, Wallpaper Engine, the address options, or the host the
@@ -27,6 +27,10 @@
   const args = [];
   const still = query.get('t');
   if (still !== null && /^\s*\d+(\.\d+)?\s*$/.test(still)) args.push('--time', still.trim());
+  // ?layers=precomputed: all 256 frames of each glass layer as textures, as the Windows renderer has
+  // them, instead of one texture a layer (for measuring the two; the pictures are the same).
+  status.layers = query.get('layers') === 'precomputed' ? 'precomputed' : 'shifted';
+  args.push('--layers', status.layers);
 
   // The host: named in the address, by the page the release made for it, or by Wallpaper Engine's own
   // functions in the page.

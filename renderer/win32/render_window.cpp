@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "renderer/render_state.h"
+#include "renderer/scene.h"
 #include "common/win32/startup_timing.h"
 #include "renderer/win32/monitor_views.h"
 
@@ -139,6 +140,8 @@ bool OpenRenderWindow(const char* pszTitle, int nWidth, int nHeight, int nBits) 
     SetFocus(hRenderWnd);
     ResizeViewport(nWidth, nHeight);
     startup_timing::Mark("renderer", "window-shown");
+    // The renderer uploads all 512 frames of the two layers at start and only selects one per frame.
+    SetSceneLayerForm(LayerForm::Precomputed);
     if (!InitRenderState()) {
         CloseRenderWindow();
         return false;

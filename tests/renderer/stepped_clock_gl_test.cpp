@@ -1,6 +1,7 @@
 // A pinned moment far into the run is reached at once and is exactly the picture of a renderer that
 // drew every millisecond on the way there: only the first 70 s carry state from frame to frame. Days
-// and years into a run the tube turns, pulses and steps its texture as the exact elapsed time says.
+// and years into a run the tube turns, pulses and steps its texture as the exact elapsed time says. The
+// two layer forms draw the same pinned moments.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -189,6 +190,38 @@ TEST_F(FarMoment, DaysAndYearsInTheTubeTurnsAndPulsesByTheExactTimeAndEveryFrame
         }
     }
     cSceneGlass.pfnRadius = SceneRingRadius;
+}
+
+
+// Peak signal to noise of the colour channels of two pictures, in dB (alpha, always opaque, left out).
+double Psnr(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
+    double dSum = 0.0;
+    for (size_t i = 0; i < a.size() && i < b.size(); ++i)
+        if (i % 4 != 3) dSum += (a[i] - b[i]) * (a[i] - b[i]);
+    const double dMse = dSum / (a.size() / 4 * 3);
+    return a.size() != b.size() ? 0.0 : dMse == 0.0 ? INFINITY : 10.0 * std::log10(255.0 * 255.0 / dMse);
+}
+
+// One texture a layer moved by the texture matrix shows what the 256 precomputed frames show, tube and
+// backdrop, at every phase of the timeline (a shift one step off, or a matrix left on for the
+// backdrop, is far below 60 dB).
+TEST_F(FarMoment, ShiftedLayersDrawThePicturesOfThePrecomputedFrames) {
+    auto PicturesIn = [this](LayerForm eForm) {
+        glDeleteTextures(256, anLayerTextures0);
+        glDeleteTextures(256, anLayerTextures1);
+        SetSceneLayerForm(eForm);
+        EXPECT_FALSE(SetupScene(100000));
+        std::vector<std::vector<uint8_t>> aPictures;
+        for (uint32_t nSeconds : {5, 25, 45, 75, 100}) aPictures.push_back(PinnedPicture(nSeconds * 1000));
+        return aPictures;
+    };
+    const auto aPrecomputed = PicturesIn(LayerForm::Precomputed);
+    const auto aShifted = PicturesIn(LayerForm::Shifted);
+    SetSceneLayerForm(LayerForm::Precomputed);
+    for (size_t k = 0; k < aShifted.size(); ++k) {
+        SCOPED_TRACE(testing::Message() << "moment " << k);
+        EXPECT_GE(Psnr(aShifted[k], aPrecomputed[k]), 60.0);
+    }
 }
 
 }  // namespace

@@ -105,6 +105,14 @@ function difference(a, b) {
   return { mean: sum / (a.width * a.height * 3), worstBlock };
 }
 
+// Peak signal to noise over all channels, in dB (Infinity for the same pixels).
+function psnr(a, b) {
+  assert.deepEqual([a.width, a.height], [b.width, b.height], 'picture sizes');
+  let sum = 0;
+  for (let i = 0; i < a.rgb.length; ++i) sum += (a.rgb[i] - b.rgb[i]) ** 2;
+  return sum === 0 ? Infinity : 10 * Math.log10(255 * 255 / (sum / a.rgb.length));
+}
+
 // The same picture as the renderer's own: below 1 of 255 on average, and no region visibly off.
 function assertSamePicture(got, want, what) {
   const d = difference(got, want);
@@ -200,6 +208,22 @@ test('the stills at 1024x768 are the frame renderer\'s pictures of the same mome
     await frameDrawn(opened.page);
     assertSamePicture(await shot(opened.page), native[t], `t = ${t} s`);
     await closeClean(opened);
+  }
+});
+
+test('one texture a layer (the page\'s own) and ?layers=precomputed draw the same stills at 1024x768', async () => {
+  for (const t of ['5', '25', '45', '75', '100']) {
+    const shots = {};
+    for (const layers of ['shifted', 'precomputed']) {
+      const opened = await openPage(1024, 768, `${origin}/?t=${t}${layers === 'precomputed' ? '&layers=precomputed' : ''}`);
+      await frameDrawn(opened.page);
+      assert.equal(await opened.page.evaluate(() => window.vantorel.layers), layers);
+      shots[layers] = await shot(opened.page);
+      await closeClean(opened);
+    }
+    const db = psnr(shots.shifted, shots.precomputed);
+    console.log(`t = ${t} s: ${db.toFixed(1)} dB between the layer forms`);
+    assert.ok(db >= 60, `t = ${t} s: the layer forms are ${db.toFixed(1)} dB apart`);
   }
 });
 
