@@ -51,9 +51,15 @@ mkdir -p "$work/home" "$work/run" "$work/bin" "$work/frames"
 chown "$user" "$work/home" "$work/run"
 chmod 700 "$work/run"
 xvfb= session= hack_copy=
-# Everything the daemon starts runs in its session (setsid): the bus, the daemon, its helpers, the hack.
+# What the case started: the processes in its session (setsid), and those of the user that carry its
+# environment (xsecurelock puts each saver in a session of its own; mate-screensaver gives its hack a
+# bare environment, but keeps it in its session). Ended processes waiting to be reaped do not count.
 session_pids() {
-    [ -n "$session" ] && ps -o pid=,stat= -s "$session" | awk '$2 !~ /^Z/ { print $1; found = 1 } END { exit !found }'
+    local p
+    { [ -n "$session" ] && ps -o pid=,stat= -s "$session" | awk '$2 !~ /^Z/ { print $1 }'
+      for p in $(pgrep -u "$user"); do
+          tr '\0' '\n' 2>/dev/null < "/proc/$p/environ" | grep -qxF "XDG_RUNTIME_DIR=$work/run" && echo "$p"
+      done; } | sort -u | grep .
 }
 cleanup() {
     local pids
@@ -175,5 +181,42 @@ SESSION
     wait_for 20 eval '! hack_pids >/dev/null' || fail "the hack still runs 20 s after --deactivate"
     echo "mate-screensaver ran '$hack_command --root -time $pinned_s' on its window $window, without a" \
          "runtime folder; --deactivate ended it"
+    ;;
+xsecurelock)
+    hack_command=$work/bin/vantorel
+    # The build tree may be closed to that user: the hack runs from a copy, behind a wrapper pinning it.
+    install -m 755 "$hack" "$hack_command"
+    printf '#!/bin/sh\nexec %s "$@" -time %s\n' "$hack_command" "$pinned_s" > "$work/bin/saver"
+    chmod 755 "$work/bin/saver"
+    start_xvfb 1824x768 LEFT 1024x768+0+0 RIGHT 800x600+1024+0
+    start_session lock XSECURELOCK_NO_COMPOSITE=1 "XSECURELOCK_SAVER=$work/bin/saver" xsecurelock
+    # saver_multiplex runs the saver once per monitor with -root, each on a window of its own.
+    wait_for 60 eval '[ "$(hack_pids | wc -l)" -eq 2 ]' || fail "$(hack_pids | wc -l) savers for 2 monitors"
+    windows=
+    for pid in $(hack_pids); do
+        grep -q -- " -root -time $pinned_s\$" <<<"$(tr '\0' ' ' < "/proc/$pid/cmdline" | sed 's/ $//')" ||
+            fail "the saver was not run with -root: $(tr '\0' ' ' < "/proc/$pid/cmdline")"
+        windows="$windows $(tr '\0' '\n' < "/proc/$pid/environ" | sed -n 's/^XSCREENSAVER_WINDOW=//p')"
+    done
+    geometry() { DISPLAY=$display xwininfo -id "$1" | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
+        /Width:/ { w = $NF } /Height:/ { h = $NF } END { print w "x" h "+" x "+" y }'; }
+    pieces=$(for w in $windows; do geometry "$w"; done | sort | tr '\n' ' ')
+    [ "$pieces" = "1024x768+0+0 800x600+1024+0 " ] || fail "the savers' windows are $pieces, not one per monitor"
+    expect_pinned 1024x768+0+0
+    expect_pinned 800x600+1024+0
+    # A key brings the password prompt over the saver: a window of auth_x11's is mapped and drawn.
+    shot 1824x768+0+0 locked
+    DISPLAY=$display xdotool key space || fail "xdotool could not type"
+    prompt() { DISPLAY=$display xwininfo -root -tree | grep -q '"auth_x11_screen"'; }
+    wait_for 30 prompt || fail "no password prompt after a key"
+    wait_for 30 eval 'shot 1824x768+0+0 prompt && less 0.01 "$(rmse "$work/locked.png" "$work/prompt.png")"' ||
+        fail "the screen did not change after a key"
+    hack_pids >/dev/null || fail "the savers ended at the prompt"
+    # Ending the lock ends its savers.
+    lock=$(pgrep -u "$user" -s "$session" -x xsecurelock) || fail "no xsecurelock"
+    kill -TERM "$lock"
+    wait_for 20 eval '! hack_pids >/dev/null' || fail "savers outlived xsecurelock: $(hack_pids | tr '\n' ' ')"
+    echo "xsecurelock ran '$work/bin/saver -root' on each monitor's window (${pieces% }), a key brought the" \
+         "password prompt (RMSE $(rmse "$work/locked.png" "$work/prompt.png")), and its end ended both savers"
     ;;
 esac
