@@ -3,7 +3,8 @@
 # (sway_session.sh). grim takes each output's picture, wtype types on a virtual keyboard, swaymsg adds
 # outputs and sets modes and scales, swayidle starts the saver after an idle time.
 #   sway_saver_test.sh CASE SAVER FRAMES_TOOL [KEEP.png]
-# CASE is one of: outputs scale hotplug ending idle lock fallback frames faults.
+# CASE is one of: outputs scale hotplug ending idle lock fallback frames faults, or weston: the same
+# saver on the real Weston (no layer-shell: the fullscreen-window path), headless and nested in Xvfb.
 set -u
 case_name=$1 saver=$2 frames=$3 keep=${4:-}
 # The same threshold as the hack's pinned-moment test: the next frame (50 ms on) is well above it.
@@ -85,6 +86,51 @@ two_outputs='output HEADLESS-1 mode 960x540 position 0 0
 output HEADLESS-2 mode 640x480 position 960 0'
 
 case $case_name in
+weston)
+    # Headless (pixman), one output: weston-screenshooter (which needs --debug) takes the pinned moment.
+    command -v weston-screenshooter >/dev/null || fail "weston is missing (bash scripts/deps.sh installs it)"
+    run_as weston --backend=headless-backend.so --use-pixman --width=800 --height=600 --socket=wayland-1 \
+        --debug --idle-time=0 > "$work/sway.log" 2>&1 &
+    wait_for 60 test -S "$work/run/wayland-1" || fail "weston did not start"
+    shot() {
+        rm -f "$work/shots"/*.png
+        (cd "$work/shots" && run_as timeout 20 weston-screenshooter) >/dev/null 2>&1 &&
+            mv "$work/shots"/wayland-screenshot-*.png "$work/$2.png"
+    }
+    start_saver -time "$pinned_s"
+    expect_pinned headless 800x600
+    grep -q "no layer-shell" "$work/saver.log" || fail "the saver did not say it shows fullscreen windows"
+    # Started again while it runs, a second saver ends at once.
+    run_as "${saver_env[@]}" timeout 30 "$saver"; second=$?
+    [ "$second" -eq 0 ] || fail "the second saver ended with $second, not 0"
+    kill -0 "$saver_pid" 2>/dev/null || fail "the first saver ended when a second one started"
+    end_session
+    # Weston's headless outputs have no seat. Nested in an X server (started as the user, so it ends
+    # with the session), it has two outputs of different sizes, each an X window that import reads,
+    # and XTEST keys reach the focused saver through Weston's own keyboard.
+    printf '[core]\nidle-time=0\n[output]\nname=screen0\nmode=800x600\n[output]\nname=screen1\nmode=640x480\n' \
+        > "$work/weston.ini"
+    exec 3> "$work/display"
+    run_as Xvfb -displayfd 3 -screen 0 1500x700x24 -nolisten tcp -noreset > "$work/xvfb.log" 2>&1 &
+    exec 3>&-
+    wait_for 60 test -s "$work/display" || fail "Xvfb did not start"
+    x=:$(head -1 "$work/display")
+    run_as DISPLAY="$x" weston --backend=x11-backend.so --use-pixman --output-count=2 -c "$work/weston.ini" \
+        --socket=wayland-1 > "$work/sway.log" 2>&1 &
+    wait_for 60 test -S "$work/run/wayland-1" || fail "weston did not start on X"
+    window() { DISPLAY=$x xwininfo -name "Weston Compositor - $1" 2>/dev/null | awk '/Window id:/ { print $4 }'; }
+    shot() { DISPLAY=$x import -window "$(window "$1")" "$work/$2.png" 2>/dev/null; }
+    wait_for 60 eval '[ -n "$(window screen0)" ] && [ -n "$(window screen1)" ]' || fail "weston made no two outputs"
+    # There is no window manager: both come at the top left corner, one over the other.
+    DISPLAY=$x xdotool windowmove --sync "$(window screen1)" 850 0 || fail "xdotool could not move an output"
+    start_saver -time "$pinned_s"
+    expect_pinned screen0 800x600
+    expect_pinned screen1 640x480
+    DISPLAY=$x xdotool windowfocus --sync "$(window screen0)" key Escape || fail "xdotool could not type"
+    wait_saver_end 30 || fail "Escape did not end the saver"
+    [ "$ended_with" -eq 0 ] || fail "Escape ended the saver with $ended_with, not 0"
+    echo "Weston: the pinned moment on every output, a second saver ended at once, Escape ended it with 0"
+    ;;
 outputs)
     # Two outputs of different size and aspect: each shows the pinned moment at its own size.
     start_sway "$two_outputs"
