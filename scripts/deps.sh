@@ -31,8 +31,9 @@ packages=(
   # grim takes pictures of outputs, wtype types, swayidle starts the saver when idle and swaylock
   # locks over it
   libwayland-dev wayland-protocols sway grim wtype swayidle swaylock
-  # the fullscreen-window path on the real Weston (its screenshooter included)
-  weston
+  # the fullscreen-window path on the real Weston (its screenshooter included); KDE Plasma's KWin, and
+  # the description of its fake input, which the test's key tool speaks
+  weston kwin-wayland plasma-wayland-protocols
   # the Linux release: the Debian package (dpkg-shlibdeps, lintian) and its manual page (man -l)
   dpkg-dev fakeroot lintian man-db groff-base
   # the web page: Emscripten, and the headless browser its tests drive (through playwright-core from npm)
