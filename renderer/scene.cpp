@@ -10,7 +10,8 @@
 int (*pfnFrameProc)() = nullptr;
 int32_t nScenePeriod = 0;
 bool bSceneFirstFrame = true;
-uint32_t dwSceneStart = 0;
+uint64_t nSceneStartMs = 0;
+uint64_t nSceneElapsedMs = 0;
 float fSceneTime = 0.0f;
 GLuint nTintTexture = 0;
 GLuint anLayerTextures0[256] = {};
@@ -35,7 +36,21 @@ const float kMorphStart = 0.3f;
 const float kPulseFull = 0.6f;
 const float kMorphEnd = 0.7f;
 
-uint32_t ReadClock() { return pSceneClock ? pSceneClock->GetTickCount() : 0; }
+// The tumble's three rates in degrees per timeline, the single-precision values the first 70 s turn by.
+const float kTurnX = 259.2f;
+const float kTurnY = 90.24f;
+const float kTurnZ = 215.68f;
+
+const double kTwoPi = 6.283185307179586476925;
+
+uint64_t ReadClock() { return pSceneClock ? pSceneClock->GetTickCount64() : 0; }
+
+// The angle fRate x nElapsedMs / nPeriod, exact up to the rounding of double, reduced to [0, 360)
+// before GL sees it: in single precision the angle 30 days in is rounded to half a degree.
+float TurnDegrees(float fRate, uint64_t nElapsedMs, int32_t nPeriod) {
+    const double dTurn = static_cast<double>(fRate) * static_cast<double>(nElapsedMs) / static_cast<double>(nPeriod);
+    return static_cast<float>(std::fmod(dTurn, 360.0));
+}
 
 // Each picture comes from its file when the file can be read; when it cannot (no file, a folder that
 // could not be written, a file another program holds), the program's own copy of the same picture
@@ -65,10 +80,9 @@ void SetSceneTextureFolder(const std::string& sFolder) {
         asSceneTextureFiles[k] = sFolder + "/Nerlo0" + std::to_string(k + 1) + ".bmp";
 }
 
-float SceneTimeFromTicks(uint32_t dwStart, uint32_t dwNow, int32_t nPeriod) {
-    if (nPeriod == 0) return 0.0f;
-    const uint32_t dwElapsed = dwNow - dwStart;
-    return static_cast<float>(static_cast<double>(dwElapsed) / static_cast<double>(nPeriod));
+float SceneTimeFromTicks(uint64_t nStart, uint64_t nNow, int32_t nPeriod) {
+    if (nPeriod == 0 || nNow <= nStart) return 0.0f;
+    return static_cast<float>(static_cast<double>(nNow - nStart) / static_cast<double>(nPeriod));
 }
 
 SceneSchedule ComputeSchedule(float t) {
@@ -89,19 +103,41 @@ SceneSchedule ComputeSchedule(float t) {
         ? static_cast<float>((dt - static_cast<double>(kMorphStart)) * 10.0 * static_cast<double>(0.6666667f))
         : 0.0f;
 
-    s.fRotX = 259.2f * t;
-    s.fRotY = 90.24f * t;
-    s.fRotZ = 215.68f * t;
+    s.fRotX = kTurnX * t;
+    s.fRotY = kTurnY * t;
+    s.fRotZ = kTurnZ * t;
 
     // One frame every 50 ms: the integer part of 2000 t, taken from the exact product.
     s.nFrame = static_cast<int>(static_cast<int64_t>(2000.0 * dt) % 256);
     return s;
 }
 
+SceneSchedule ComputeSchedule(uint64_t nElapsedMs, int32_t nPeriod) {
+    const float t = SceneTimeFromTicks(0, nElapsedMs, nPeriod);
+    SceneSchedule s = ComputeSchedule(t);
+    if (nPeriod <= 0 || !SceneStateSettled(t)) return s;
+    s.fRotX = TurnDegrees(kTurnX, nElapsedMs, nPeriod);
+    s.fRotY = TurnDegrees(kTurnY, nElapsedMs, nPeriod);
+    s.fRotZ = TurnDegrees(kTurnZ, nElapsedMs, nPeriod);
+    // 2000 frames a timeline: one every 50 ms of the 100 s one, counted in whole milliseconds.
+    const uint64_t nPeriodMs = static_cast<uint64_t>(nPeriod);
+    const uint64_t nFrames = nElapsedMs / nPeriodMs * 2000u + nElapsedMs % nPeriodMs * 2000u / nPeriodMs;
+    s.nFrame = static_cast<int>(nFrames % 256u);
+    return s;
+}
+
+double ScenePulsePhase(uint64_t nElapsedMs, int32_t nPeriod) {
+    if (nPeriod <= 0) return 0.0;
+    return std::fmod(300.0 * static_cast<double>(nElapsedMs) / static_cast<double>(nPeriod), kTwoPi);
+}
+
 float SceneRingRadius(float x) {
     const float t = fSceneTime;
     if (t < kPulseStart) return 0.5f;
-    const double dWave = std::sin(300.0 * static_cast<double>(t) + 4.0 * static_cast<double>(x));
+    // Once settled the phase comes reduced from the exact elapsed time; before, from t as it always has.
+    const double dPhase =
+        SceneStateSettled(t) ? ScenePulsePhase(nSceneElapsedMs, nScenePeriod) : 300.0 * static_cast<double>(t);
+    const double dWave = std::sin(dPhase + 4.0 * static_cast<double>(x));
     if (t < kPulseFull)
         return static_cast<float>(0.5 + (static_cast<double>(t) - static_cast<double>(kPulseStart)) * 0.5 * dWave);
     return static_cast<float>(0.5 + 0.2 * dWave);
@@ -170,10 +206,12 @@ bool DrawFrame() {
 SceneSchedule UpdateSceneTime() {
     if (bSceneFirstFrame) {
         bSceneFirstFrame = false;
-        dwSceneStart = ReadClock();
+        nSceneStartMs = ReadClock();
     }
-    fSceneTime = SceneTimeFromTicks(dwSceneStart, ReadClock(), nScenePeriod);
-    const SceneSchedule s = ComputeSchedule(fSceneTime);
+    const uint64_t nNow = ReadClock();
+    nSceneElapsedMs = nNow > nSceneStartMs ? nNow - nSceneStartMs : 0;
+    fSceneTime = SceneTimeFromTicks(nSceneStartMs, nNow, nScenePeriod);
+    const SceneSchedule s = ComputeSchedule(nSceneElapsedMs, nScenePeriod);
     // Outside the morph window the amount is left as the last frame inside it wrote.
     if (s.bMorph) cSceneGlass.fCurveA = s.fCurveA;
     return s;

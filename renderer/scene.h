@@ -21,10 +21,17 @@ struct SceneSchedule {
 };
 
 SceneSchedule ComputeSchedule(float t);
+// The schedule of the frame nElapsedMs after the start, the timeline nPeriod ms long: that of its scene
+// time t while the scene changes (the first 70 s); after that, when only the tumble, the pulse and the
+// texture frame move, those come from the exact elapsed milliseconds, so they move as smoothly after
+// years as in the first minutes (a single-precision t steps by 195 ms at 30 days).
+SceneSchedule ComputeSchedule(uint64_t nElapsedMs, int32_t nPeriod);
+// The pulse's phase in radians (300 t) nElapsedMs after the start, reduced to [0, 2 pi).
+double ScenePulsePhase(uint64_t nElapsedMs, int32_t nPeriod);
 
-// Scene time from the latched start and the current tick count; unsigned arithmetic, so a wrap of
-// the tick counter between the two readings is harmless.
-float SceneTimeFromTicks(uint32_t dwStart, uint32_t dwNow, int32_t nPeriod);
+// Scene time from the latched start and the current reading of the 64-bit clock; a reading before the
+// start counts as the start.
+float SceneTimeFromTicks(uint64_t nStart, uint64_t nNow, int32_t nPeriod);
 
 int InitScene();
 bool SetupScene(int32_t nPeriod);
@@ -52,8 +59,9 @@ void SetSceneTextureFolder(const std::string& sFolder);
 extern int (*pfnFrameProc)();
 extern int32_t nScenePeriod;
 extern bool bSceneFirstFrame;
-extern uint32_t dwSceneStart;
-extern float fSceneTime;
+extern uint64_t nSceneStartMs;    // the clock's reading on the first frame
+extern uint64_t nSceneElapsedMs;  // milliseconds from then to this frame, exactly
+extern float fSceneTime;          // the same as a fraction of the timeline, in single precision
 extern GLuint nTintTexture;
 extern GLuint anLayerTextures0[256];
 extern GLuint anLayerTextures1[256];

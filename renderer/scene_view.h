@@ -39,10 +39,10 @@ private:
 class CTurnClock : public ITickCount {
 public:
     explicit CTurnClock(ITickCount& source) : source(source) {}
-    void Latch() { dwNow = source.GetTickCount(); }
-    uint32_t GetTickCount() override { return dwNow; }
+    void Latch() { nNow = source.GetTickCount64(); }
+    uint64_t GetTickCount64() override { return nNow; }
 
 private:
     ITickCount& source;
-    uint32_t dwNow = 0;
+    uint64_t nNow = 0;
 };

@@ -36,7 +36,8 @@ const char kUsage[] =
     "  --textures DIR  folder with Nerlo01.bmp, Nerlo02.bmp, Nerlo03.bmp (default: the product's pictures)\n"
     "  --size WxH      frame size in pixels (default 1024x768)\n"
     "  --out DIR       where frame-<milliseconds>.png files go (default: the current folder)\n"
-    "  --time SECONDS  scene time of a frame, from the first frame; repeat in ascending order\n"
+    "  --time SECONDS  scene time of a frame, from the first frame, 0 to 315360000 (ten years);\n"
+    "                  repeat in ascending order\n"
     "  --bench N       time N frames over the timeline against the floor, the mesh and the texture set-up;\n"
     "                  one line per figure: name median min max unit\n";
 
@@ -70,7 +71,7 @@ int main(int argc, char** argv) {
     std::string sTextures = VANTOREL_DEFAULT_TEXTURES;
     std::string sOut = ".";
     int nWidth = 1024, nHeight = 768;
-    std::vector<uint32_t> aTimes;
+    std::vector<uint64_t> aTimes;
     long nBench = 0;
 
     for (int i = 1; i < argc; ++i) {
@@ -94,7 +95,7 @@ int main(int argc, char** argv) {
             if (pEnd == pszValue || *pEnd != '\0' || errno || nBench < 1 || nBench > 100000)
                 return Fail(std::string("bad frame count '") + pszValue + "'");
         } else if (sArg == "--time") {
-            uint32_t nMs = 0;
+            uint64_t nMs = 0;
             if (!ParseSceneSeconds(pszValue, nMs)) return Fail(std::string("bad time '") + pszValue + "'");
             if (!aTimes.empty() && nMs < aTimes.back())
                 return Fail(std::string("times must be given in ascending order: ") + pszValue);
@@ -129,7 +130,7 @@ int main(int argc, char** argv) {
 
     // The first frame latches the clock at t = 0, as in the real program.
     cClock.Start();
-    for (uint32_t nMs : aTimes) {
+    for (uint64_t nMs : aTimes) {
         cClock.StepTo(nMs);
         DrawFrame();
         glFinish();

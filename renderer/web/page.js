@@ -43,7 +43,12 @@
     const n = typeof value === 'number' ? value : Number(String(value).trim());
     return String(value).trim() !== '' && Number.isFinite(n) && n >= min && n <= max ? n : null;
   }
-  let userFps = number(query.get('fps') ?? '', 0, 1000) ?? 0;  // 0: no cap of the page's own
+  // A frame cap: 0 for none, else 1 to 1000 frames a second; anything else is left out, as above.
+  function frameCap(value) {
+    const n = number(value, 0, 1000);
+    return n === 0 || n >= 1 ? n : null;
+  }
+  let userFps = frameCap(query.get('fps') ?? '') ?? 0;  // 0: no cap of the page's own
   let hostFps = 0;  // Wallpaper Engine's frame limit for all its wallpapers
   let scale = number(query.get('scale') ?? '', 0.1, 1) ?? 1;
   let hostPaused = false;
@@ -64,7 +69,7 @@
   // Lively Wallpaper: each saved property once after load, then each change; the pause event (its
   // "--pause-event true" argument) as JSON.
   window.livelyPropertyListener = function (name, value) {
-    if (name === 'fps') userFps = number(value, 0, 1000) ?? userFps;
+    if (name === 'fps') userFps = frameCap(value) ?? userFps;
     else if (name === 'scale') scale = number(value, 0.1, 1) ?? scale;
     apply();
   };
@@ -80,11 +85,11 @@
   // wallpaper's own settings (project.json), setPaused its pause.
   window.wallpaperPropertyListener = {
     applyGeneralProperties: function (properties) {
-      if (properties && 'fps' in properties) hostFps = number(properties.fps, 0, 1000) ?? hostFps;
+      if (properties && 'fps' in properties) hostFps = frameCap(properties.fps) ?? hostFps;
       apply();
     },
     applyUserProperties: function (properties) {
-      if (properties && properties.fps) userFps = number(properties.fps.value, 0, 1000) ?? userFps;
+      if (properties && properties.fps) userFps = frameCap(properties.fps.value) ?? userFps;
       if (properties && properties.scale) scale = number(properties.scale.value, 0.1, 1) ?? scale;
       apply();
     },

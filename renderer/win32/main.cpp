@@ -10,6 +10,17 @@
 #include "common/win32/startup_timing.h"
 #include "renderer/win32/system_tick_count.h"
 
+namespace {
+
+// Returns once a message is queued or sent to this thread, also one that came before the call and
+// was seen but not taken (a sent message is handled by the next PeekMessage; GetMessage and
+// WaitMessage would handle it inside their wait and go on waiting).
+void WaitForMessage() {
+    MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+}
+
+}  // namespace
+
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR pszCommandLine, int) {
     startup_timing::Mark("renderer", "main");
     const SRendererOptions options = ParseRendererCommandLine(pszCommandLine);
@@ -39,9 +50,16 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR pszCommandLine, int) {
         // Minimised: keep polling, draw nothing; an Escape still held counts once the window is back.
         if (!bActive) {
             cKeyTable.SkipTurn();
+            if (!cDisplayPower.Draws()) WaitForMessage();
             continue;
         }
         if (cKeyTable.EscapeEndsRun()) break;
+        // The display is off: no monitor shows anything, so nothing is drawn until a message comes
+        // (keys, a close request, the display back on, when the frame of that moment is drawn at once).
+        if (!cDisplayPower.Draws()) {
+            WaitForMessage();
+            continue;
+        }
         cTurnClock.Latch();
         DrawFrame();
         SwapBuffers(hRenderDC);

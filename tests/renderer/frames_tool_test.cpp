@@ -162,7 +162,7 @@ TEST(FramesTool, RefusesBadArgumentsWithAMessageAndNoFrames) {
         {"no time", "--out " + sOut},
         {"time not a number", "--out " + sOut + " --time soon"},
         {"negative time", "--out " + sOut + " --time -1"},
-        {"time past the tick counter", "--out " + sOut + " --time 5000000"},
+        {"time past ten years", "--out " + sOut + " --time 315360001"},
         {"descending times", "--out " + sOut + " --time 2 --time 1"},
         {"size without height", "--out " + sOut + " --size 640 --time 1"},
         {"zero size", "--out " + sOut + " --size 0x10 --time 1"},
