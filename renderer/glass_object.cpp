@@ -59,7 +59,35 @@ int CGlassObject::SetLayerTextures(int nLayer, const GLuint* pnNames, int nCount
     else std::fill(pnList, pnList + nCount, 0u);
     pnLayerTextures[nLayer] = pnList;
     nLayerCount[nLayer] = nCount;
+    cLayerScroll[nLayer] = LayerScroll{};
     return 0;
+}
+
+int CGlassObject::SetLayerScroll(int nLayer, GLuint nName, int nFrames, int nWidth, int nHeight, int nDx, int nDy) {
+    nLayer = std::clamp(nLayer, 0, 1);
+    if (SetLayerTextures(nLayer, nullptr, nFrames) != 0) return 1;
+    // Every frame binds the one texture; the selected frame only moves it.
+    std::fill(pnLayerTextures[nLayer], pnLayerTextures[nLayer] + nFrames, nName);
+    if (nWidth > 0 && nHeight > 0) cLayerScroll[nLayer] = LayerScroll{true, nWidth, nHeight, nDx, nDy};
+    return 0;
+}
+
+void CGlassObject::LayerScrollOffset(int nLayer, float& fS, float& fT) const {
+    fS = fT = 0.0f;
+    const LayerScroll& c = cLayerScroll[nLayer];
+    if (!c.bOn) return;
+    // Frame k holds the picture moved k + 1 steps: its texel x is the picture's x - dx, so it is
+    // sampled at s - dx / width. The shift is taken in whole texels as the frame holds it, then as the
+    // nearer of its two ways round (repeat wrapping makes them the same), to keep the offset small.
+    auto Offset = [](long long nSteps, int nStep, int nLength) {
+        long long nShift = (nSteps * nStep) % nLength;
+        if (nShift < 0) nShift += nLength;
+        if (2 * nShift > nLength) nShift -= nLength;
+        return static_cast<float>(-static_cast<double>(nShift) / nLength);
+    };
+    const long long nSteps = static_cast<long long>(nLayerFrame[nLayer]) + 1;
+    fS = Offset(nSteps, c.nDx, c.nWidth);
+    fT = Offset(nSteps, c.nDy, c.nHeight);
 }
 
 void CGlassObject::SelectLayerFrame(int nLayer, int nIndex) {
@@ -109,13 +137,38 @@ void CGlassObject::DrawMesh() {
         glDisable(GL_TEXTURE_GEN_S);
         glDisable(GL_TEXTURE_GEN_T);
     }
+    ResetLayerMatrices(bUnits);
+}
+
+void CGlassObject::ResetLayerMatrices(bool bUnits) {
+    // The texture matrices are no attribute: what comes after the tube (the backdrop) must find them
+    // at identity, as the precomputed layers leave them.
+    if (!cLayerScroll[0].bOn && !cLayerScroll[1].bOn) return;
+    glMatrixMode(GL_TEXTURE);
+    if (bUnits) {
+        const PfnActiveTexture pfnActive = ActiveTexture();
+        pfnActive(GL_TEXTURE0_ARB);
+        glLoadIdentity();
+        pfnActive(GL_TEXTURE1_ARB);
+    }
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
 }
 
 void CGlassObject::BindLayers() {
     // A layer without a usable entry binds the default texture: that layer is drawn untextured.
+    // A scrolled layer also sets the texture matrix of the unit it is bound to (the generated
+    // coordinates of the sphere map pass through it too); DrawMesh puts it back to identity.
     auto BindLayer = [this](int n) {
         const bool bHave = pnLayerTextures[n] && nLayerFrame[n] >= 0 && nLayerFrame[n] < nLayerCount[n];
         glBindTexture(GL_TEXTURE_2D, bHave ? pnLayerTextures[n][nLayerFrame[n]] : 0);
+        if (!cLayerScroll[n].bOn) return;
+        float fS = 0.0f, fT = 0.0f;
+        LayerScrollOffset(n, fS, fT);
+        glMatrixMode(GL_TEXTURE);
+        glLoadIdentity();
+        glTranslatef(fS, fT, 0.0f);
+        glMatrixMode(GL_MODELVIEW);
     };
     glDisable(GL_TEXTURE_GEN_S);
     glDisable(GL_TEXTURE_GEN_T);

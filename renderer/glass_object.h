@@ -17,12 +17,21 @@ public:
     CGlassObject(const CGlassObject&) = delete;
     CGlassObject& operator=(const CGlassObject&) = delete;
 
+    // A layer of nCount textures, one per frame. Clears what SetLayerScroll set for the layer.
     int SetLayerTextures(int nLayer, const GLuint* pnNames, int nCount);
+    // A layer of nFrames frames from one texture of nWidth x nHeight texels: frame k shows it moved
+    // cyclically by k + 1 steps of nDx columns and nDy rows, the picture frame k of a precomputed list
+    // holds (LoadScrollTextures), given by the layer's texture matrix while the mesh is drawn.
+    int SetLayerScroll(int nLayer, GLuint nName, int nFrames, int nWidth, int nHeight, int nDx, int nDy);
     void SelectLayerFrame(int nLayer, int nIndex);
     void Draw();
     void GenerateMesh();
     void DrawMesh();
     void BindLayers();
+    // The texture coordinates' offset (s, t) that shows frame nLayerFrame of a scrolled layer.
+    void LayerScrollOffset(int nLayer, float& fS, float& fT) const;
+    // Every texture matrix a scrolled layer set back to identity.
+    void ResetLayerMatrices(bool bUnits);
 
     bool bNormals = false;
     bool bBlend = false;
@@ -42,6 +51,11 @@ public:
     GLuint* pnLayerTextures[2] = {nullptr, nullptr};
     int nLayerCount[2] = {0, 0};
     int nLayerFrame[2] = {0, 0};
+    // The texture matrix's step for each layer: none for a layer of precomputed frames.
+    struct LayerScroll {
+        bool bOn = false;
+        int nWidth = 0, nHeight = 0, nDx = 0, nDy = 0;
+    } cLayerScroll[2];
     CTriangle* pcTriangleList = nullptr;
     int nTriangles = 0;
 

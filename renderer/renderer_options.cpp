@@ -12,7 +12,7 @@ SRendererOptions ParseRendererCommandLine(const char* pszCommandLine) {
     std::istringstream in(pszCommandLine);
     std::vector<std::string> aWords;
     for (std::string sWord; in >> sWord;) aWords.push_back(sWord);
-    uint32_t nMs = 0;
+    uint64_t nMs = 0;
     if (aWords.size() == 2 && aWords[0] == "--time" && ParseSceneSeconds(aWords[1].c_str(), nMs)) {
         options.bPinned = true;
         options.nPinnedMs = nMs;

@@ -6,7 +6,7 @@
 
 struct SRendererOptions {
     bool bPinned = false;   // --time SECONDS was given and read
-    uint32_t nPinnedMs = 0; // that moment, in milliseconds from the scene's start
+    uint64_t nPinnedMs = 0; // that moment, in milliseconds from the scene's start
 };
 
 // Reads the command line after the program name. Anything but nothing or exactly `--time SECONDS`

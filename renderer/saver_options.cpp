@@ -114,7 +114,8 @@ SaverCommandLine ParseSaverCommandLine(int argc, const char* const* argv, SaverS
             c.cOptions.bFps = true;
         } else if (sName == "time") {
             if (!ParseSceneSeconds(pszValue, c.cOptions.nPinnedMs))
-                return Error(std::string("bad time '") + pszValue + "' (seconds from the scene's start, 0 or more)");
+                return Error(std::string("bad time '") + pszValue +
+                             "' (seconds from the scene's start, 0 to 315360000: ten years)");
             c.cOptions.bPinned = true;
         } else if (sName == "display") {
             c.cOptions.sDisplay = pszValue;

@@ -23,7 +23,7 @@ struct SaverOptions {
     bool bFps = false;
     std::string sDisplay;          // -display NAME; empty: $DISPLAY (X11) or $WAYLAND_DISPLAY (Wayland)
     bool bPinned = false;          // -time SECONDS: one moment of the scene, held still
-    uint32_t nPinnedMs = 0;        // that moment, in milliseconds from the scene's start
+    uint64_t nPinnedMs = 0;        // that moment, in milliseconds from the scene's start
     bool bBackground = false;      // Wayland --background: the background layer, no input
     bool bNoLayerShell = false;    // Wayland --no-layer-shell: fullscreen windows, as where no layer-shell exists
 };

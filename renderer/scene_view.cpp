@@ -3,9 +3,12 @@
 #include "renderer/render_state.h"
 #include "renderer/scene.h"
 
-SSceneViewState SceneViewState() { return {cSceneGlass.fCurveA}; }
+SSceneViewState SceneViewState() { return {cSceneGlass.fCurveA, nSceneElapsedMs}; }
 
-void SetSceneViewState(const SSceneViewState& state) { cSceneGlass.fCurveA = state.fCurveA; }
+void SetSceneViewState(const SSceneViewState& state) {
+    cSceneGlass.fCurveA = state.fCurveA;
+    nSceneElapsedMs = state.nElapsedMs;
+}
 
 void CSceneView::Draw(int nMainWidth, int nMainHeight) {
     const SSceneViewState main = SceneViewState();

@@ -9,9 +9,11 @@
 #include "renderer/tick_count.h"
 
 // What a frame leaves behind for the next one, apart from the clock: the morph amount, which is only
-// written inside the morph window and kept after it as the last frame there left it.
+// written inside the morph window and kept after it as the last frame there left it, and the moment of
+// that frame (a frame long after it, past the window, takes the window's last amount).
 struct SSceneViewState {
     float fCurveA = 0.0f;
+    uint64_t nElapsedMs = 0;
 };
 
 SSceneViewState SceneViewState();
@@ -39,10 +41,10 @@ private:
 class CTurnClock : public ITickCount {
 public:
     explicit CTurnClock(ITickCount& source) : source(source) {}
-    void Latch() { dwNow = source.GetTickCount(); }
-    uint32_t GetTickCount() override { return dwNow; }
+    void Latch() { nNow = source.GetTickCount64(); }
+    uint64_t GetTickCount64() override { return nNow; }
 
 private:
     ITickCount& source;
-    uint32_t dwNow = 0;
+    uint64_t nNow = 0;
 };

@@ -1,6 +1,6 @@
 // Shifts whole rows at a time, however large the step: in place (one rotation per row for the columns,
-// one rotation of the block for the rows), or as a copy (two block copies per row). 512 frames are made
-// at start-up, each one copy from the picture, so this must stay cheap.
+// one rotation of the block for the rows), or as a copy (two block copies per row). The precomputed layers
+// make 512 frames at start-up, each one copy from the picture, so this must stay cheap.
 #include "renderer/scroll_frames.h"
 
 #include <algorithm>

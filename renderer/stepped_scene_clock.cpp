@@ -6,32 +6,31 @@
 
 #include "renderer/scene.h"
 
-bool ParseSceneSeconds(const char* psz, uint32_t& nMs) {
+bool ParseSceneSeconds(const char* psz, uint64_t& nMs) {
     if (psz == nullptr) return false;
     char* pEnd = nullptr;
     errno = 0;
     const double dSeconds = std::strtod(psz, &pEnd);
     if (pEnd == psz || *pEnd != '\0' || errno || !std::isfinite(dSeconds)) return false;
-    // The tick count is 32 bits: at most about 49.7 days.
-    if (dSeconds < 0.0 || dSeconds * 1000.0 > 4294967295.0) return false;
-    nMs = static_cast<uint32_t>(std::llround(dSeconds * 1000.0));
+    if (dSeconds < 0.0 || dSeconds * 1000.0 > static_cast<double>(kLongestSceneMs)) return false;
+    nMs = static_cast<uint64_t>(std::llround(dSeconds * 1000.0));
     return true;
 }
 
 void CSteppedSceneClock::Start() {
-    dwNow = kStartTick;
+    nNow = kStartTick;
     nLastMs = 0;
     bSettled = false;
     UpdateSceneTime();
 }
 
-void CSteppedSceneClock::StepTo(uint32_t nMs) {
+void CSteppedSceneClock::StepTo(uint64_t nMs) {
     if (nMs < nLastMs) nMs = nLastMs;
-    for (uint32_t nStep = nLastMs + 1; nStep < nMs && !bSettled; ++nStep) {
-        dwNow = kStartTick + nStep;
+    for (uint64_t nStep = nLastMs + 1; nStep < nMs && !bSettled; ++nStep) {
+        nNow = kStartTick + nStep;
         UpdateSceneTime();
         bSettled = SceneStateSettled(fSceneTime);
     }
-    dwNow = kStartTick + nMs;
+    nNow = kStartTick + nMs;
     nLastMs = nMs;
 }

@@ -1,5 +1,5 @@
-// The texture loaders: one texture from any DIB, or a whole scrolling animation from one 24-bit BMP,
-// each from a file or from a picture held in memory.
+// The texture loaders: one texture from any DIB, or a whole scrolling animation from one 24-bit BMP
+// (or that BMP's one picture, for the texture matrix to scroll), each from a file or from memory.
 #include "renderer/textures.h"
 
 #include <cstdio>
@@ -153,6 +153,16 @@ bool UploadScrollTextures(const RawBgrPicture& picture, GLuint* pnNames, int nCo
     return true;
 }
 
+// The picture as stored: the scroll loader's one frame of no step.
+bool UploadScrollPicture(const RawBgrPicture& picture, GLuint& nName, int& nWidth, int& nHeight) {
+    GLuint nMade = 0;
+    if (!UploadScrollTextures(picture, &nMade, 1, 0, 0)) return false;
+    nName = nMade;
+    nWidth = picture.nWidth;
+    nHeight = picture.nHeight;
+    return true;
+}
+
 }  // namespace
 
 RgbImage* LoadBmpImage(const char* pszPath) {
@@ -206,4 +216,20 @@ bool LoadScrollTexturesBytes(const uint8_t* pBytes, size_t nSize, GLuint* pnName
     if (!pnNames || nCount <= 0) return false;
     RawBgrPicture picture;
     return ParseRawBgrPicture(pBytes, nSize, picture) && UploadScrollTextures(picture, pnNames, nCount, nDx, nDy);
+}
+
+TextureLoad LoadScrollPictureFile(const char* pszPath, GLuint& nName, int& nWidth, int& nHeight) {
+    std::unique_ptr<uint8_t[]> pBytes;
+    size_t nSize = 0;
+    const TextureLoad eRead = ReadRawBgrFile(pszPath, pBytes, nSize);
+    if (eRead != TextureLoad::kMade) return eRead;
+    RawBgrPicture picture;
+    if (!ParseRawBgrPicture(pBytes.get(), nSize, picture) || !UploadScrollPicture(picture, nName, nWidth, nHeight))
+        return TextureLoad::kNotAPicture;
+    return TextureLoad::kMade;
+}
+
+bool LoadScrollPictureBytes(const uint8_t* pBytes, size_t nSize, GLuint& nName, int& nWidth, int& nHeight) {
+    RawBgrPicture picture;
+    return ParseRawBgrPicture(pBytes, nSize, picture) && UploadScrollPicture(picture, nName, nWidth, nHeight);
 }

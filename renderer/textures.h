@@ -32,3 +32,9 @@ bool LoadScrollTextures(const char* pszPath, GLuint* pnNames, int nCount, int nD
 TextureLoad LoadScrollTexturesFile(const char* pszPath, GLuint* pnNames, int nCount, int nDx, int nDy);
 // The same from a whole BMP file held in memory.
 bool LoadScrollTexturesBytes(const uint8_t* pBytes, size_t nSize, GLuint* pnNames, int nCount, int nDx, int nDy);
+
+// One texture holding such a BMP's picture as stored (for a layer the texture matrix scrolls), and its
+// size; the same files are taken and refused as by the scroll loaders. nName, nWidth and nHeight are
+// left untouched when nothing was made.
+TextureLoad LoadScrollPictureFile(const char* pszPath, GLuint& nName, int& nWidth, int& nHeight);
+bool LoadScrollPictureBytes(const uint8_t* pBytes, size_t nSize, GLuint& nName, int& nWidth, int& nHeight);

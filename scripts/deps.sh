@@ -24,10 +24,16 @@ packages=(
   nsis unzip e2fsprogs
   # the native hack for xscreensaver (X11, DPMS from libXext, GLX) and the real daemon that its test runs
   libx11-dev libxext-dev libglx-dev libgl-dev xscreensaver xscreensaver-gl procps passwd util-linux
+  # the other X11 screensavers the hack runs under, for real: MATE's (with a session bus and the theme's
+  # checker), and xsecurelock with xss-lock for its recipe
+  mate-screensaver dbus dbus-x11 desktop-file-utils xsecurelock xss-lock
   # the Wayland shell (wayland-scanner, xdg-shell's description) and its tests on a real headless sway:
   # grim takes pictures of outputs, wtype types, swayidle starts the saver when idle and swaylock
   # locks over it
   libwayland-dev wayland-protocols sway grim wtype swayidle swaylock
+  # the fullscreen-window path on the real Weston (its screenshooter included); KDE Plasma's KWin, and
+  # the description of its fake input, which the test's key tool speaks
+  weston kwin-wayland plasma-wayland-protocols
   # the Linux release: the Debian package (dpkg-shlibdeps, lintian) and its manual page (man -l)
   dpkg-dev fakeroot lintian man-db groff-base
   # the web page: Emscripten, and the headless browser its tests drive (through playwright-core from npm)

@@ -7,12 +7,15 @@
 #include "renderer/offscreen/frames_bench.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <map>
+#include <sstream>
 #include <vector>
 
 #include <sys/wait.h>
@@ -156,10 +159,98 @@ double FirstUploadInFreshProcess(int nWidth, int nHeight, const std::vector<uint
     return dMs;
 }
 
+// RunFramesBenchForm in a process of its own (this program again, so its peak resident size is its
+// own alone), its lines added to the figures named "<name>-<form>". False when it did not run through.
+bool MeasureFormInFreshProcess(LayerForm eForm, int nFrames, const std::string& sTextures, int nWidth, int nHeight,
+                               std::map<std::string, Figure>& mFigures) {
+    int anPipe[2];
+    if (pipe(anPipe) != 0) return false;
+    const std::string sForm = LayerFormName(eForm), sFrames = std::to_string(nFrames),
+                      sSize = std::to_string(nWidth) + "x" + std::to_string(nHeight);
+    std::fflush(nullptr);
+    const pid_t nChild = fork();
+    if (nChild < 0) {
+        close(anPipe[0]);
+        close(anPipe[1]);
+        return false;
+    }
+    if (nChild == 0) {
+        close(anPipe[0]);
+        if (dup2(anPipe[1], STDOUT_FILENO) < 0) _exit(127);
+        close(anPipe[1]);
+        const char* apszArgs[] = {"vantorel-frames", "--bench-form", sForm.c_str(), "--bench", sFrames.c_str(),
+                                  "--textures", sTextures.c_str(), "--size", sSize.c_str(), nullptr};
+        execv("/proc/self/exe", const_cast<char* const*>(apszArgs));
+        _exit(127);
+    }
+    close(anPipe[1]);
+    std::string sOutput;
+    char acBuffer[512];
+    for (ssize_t n; (n = read(anPipe[0], acBuffer, sizeof acBuffer)) != 0;) {
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) break;
+        sOutput.append(acBuffer, static_cast<size_t>(n));
+    }
+    close(anPipe[0]);
+    int nStatus = 0;
+    while (waitpid(nChild, &nStatus, 0) < 0 && errno == EINTR) {
+    }
+    if (!WIFEXITED(nStatus) || WEXITSTATUS(nStatus) != 0) return false;
+    std::istringstream lines(sOutput);
+    std::string sName;
+    double dValue = 0.0;
+    while (lines >> sName >> dValue) {
+        const std::string sKey = sName + "-" + sForm;
+        Figure& f = mFigures[sKey];
+        if (f.sName.empty()) f = Figure{sKey, {}, sName == "resident-peak" ? "MB" : "ms"};
+        f.aValues.push_back(dValue);
+    }
+    return true;
+}
+
 }  // namespace
 
-int RunFramesBench(int nFrames, const std::string& sTextures, int nWidth, int nHeight) {
+int RunFramesBenchForm(int nFrames, const std::string& sTextures, int nWidth, int nHeight, LayerForm eForm) {
     SetSceneTextureFolder(sTextures);
+    SetSceneLayerForm(eForm);
+    CEglContext cContext;
+    if (!cContext.Open(nWidth, nHeight)) {
+        std::fprintf(stderr, "vantorel-frames: no OpenGL context: %s\n", cContext.Error().c_str());
+        return 1;
+    }
+    CFixedTickCount cClock(1000);
+    SetSceneClock(&cClock);
+    ResizeViewport(nWidth, nHeight);
+    std::printf("setup-first %.4f\n", TimeMs([] {
+        InitRenderState();
+        glFinish();
+    }));
+    UpdateSceneTime();
+    for (int i = 0; i < nFrames; ++i) {
+        cClock.Set(1000 + static_cast<uint32_t>(110000.0 * (i + 0.5) / nFrames));
+        std::printf("frame %.4f\n", TimeMs([] {
+            DrawFrame();
+            glFinish();
+        }));
+    }
+    // The last frame taken as a still is, so the peak holds what a still costs.
+    const size_t nStillBytes = cContext.ReadRgbTopDown().size();
+    SetSceneClock(nullptr);
+    std::printf("resident-peak %.4f\n", PeakResidentMb());
+    return glGetError() == GL_NO_ERROR && nStillBytes > 0 ? 0 : 1;
+}
+
+int RunFramesBench(int nFrames, const std::string& sTextures, int nWidth, int nHeight, LayerForm eForm) {
+    // Each form's fresh processes first, before this one holds a context or any texture; two rounds,
+    // the forms taking turns, so a change in the machine's load touches both.
+    std::map<std::string, Figure> mForms;
+    bool bFormsRan = true;
+    for (int nRound = 0; nRound < 2; ++nRound)
+        for (LayerForm e : {LayerForm::Precomputed, LayerForm::Shifted})
+            bFormsRan = MeasureFormInFreshProcess(e, nFrames, sTextures, nWidth, nHeight, mForms) && bFormsRan;
+
+    SetSceneTextureFolder(sTextures);
+    SetSceneLayerForm(eForm);
     const std::vector<uint8_t> aFile2 = ReadWholeFile(asSceneTextureFiles[1]);
     const std::vector<uint8_t> aFile3 = ReadWholeFile(asSceneTextureFiles[2]);
     int nW2 = 0, nH2 = 0, nW3 = 0, nH3 = 0;
@@ -190,7 +281,8 @@ int RunFramesBench(int nFrames, const std::string& sTextures, int nWidth, int nH
     // The texture set-up, repeated: a few rounds are enough for 512 uploads each.
     const int nRounds = std::clamp(nFrames / 10, 3, 10);
     Figure textures{"textures", {}, "ms"}, uploadOnly{"textures-upload-only", {}, "ms"},
-        shiftInPlace{"textures-shift-in-place", {}, "ms"}, setup{"setup", {}, "ms"};
+        shiftInPlace{"textures-shift-in-place", {}, "ms"}, setup{"setup-precomputed", {}, "ms"},
+        setupShifted{"setup-shifted", {}, "ms"};
     std::vector<GLuint> anNames(512);
     for (int r = 0; r < nRounds && bLayerPictures; ++r) {
         uploadOnly.aValues.push_back(TimeUploadOnly(anNames, aPixels2, nW2, nH2, aPixels3, nW3, nH3));
@@ -224,12 +316,19 @@ int RunFramesBench(int nFrames, const std::string& sTextures, int nWidth, int nH
         }));
         glDeleteTextures(512, anNames.data());
 
-        DeleteSceneTextures();
-        setup.aValues.push_back(TimeMs([] {
-            SetupScene(100000);
-            glFinish();
-        }));
+        for (LayerForm e : {LayerForm::Precomputed, LayerForm::Shifted}) {
+            DeleteSceneTextures();
+            SetSceneLayerForm(e);
+            (e == LayerForm::Shifted ? setupShifted : setup).aValues.push_back(TimeMs([] {
+                SetupScene(100000);
+                glFinish();
+            }));
+        }
     }
+    // The frames below are drawn in the form asked for.
+    DeleteSceneTextures();
+    SetSceneLayerForm(eForm);
+    SetupScene(100000);
 
     // The frames, spread over the 100 s timeline (and past it: the tumble goes on).
     Figure frame{"frame", {}, "ms"}, floor{"floor", {}, "ms"}, frame1{"frame-1x1", {}, "ms"},
@@ -275,19 +374,36 @@ int RunFramesBench(int nFrames, const std::string& sTextures, int nWidth, int nH
     }
     SetSceneClock(nullptr);
 
-    for (const Figure* p : {&frame, &floor, &frame1, &mesh, &textures, &uploadOnly, &shiftInPlace, &setup, &setupFirst,
-                            &uploadFirst})
+    for (const Figure* p : {&frame, &floor, &frame1, &mesh, &textures, &uploadOnly, &shiftInPlace, &setup,
+                            &setupShifted, &setupFirst, &uploadFirst})
         Print(*p);
     Print({"frame/floor", Ratios(frame.aValues, floor.aValues), "x"});
     Print({"mesh/frame-1x1", Ratios(mesh.aValues, frame1.aValues, 100.0), "%"});
     Print({"textures/upload-only", Ratios(textures.aValues, uploadOnly.aValues), "x"});
-    Print({"setup/upload-only", Ratios(setup.aValues, uploadOnly.aValues), "x"});
+    Print({"setup-precomputed/upload-only", Ratios(setup.aValues, uploadOnly.aValues), "x"});
+    Print({"setup-shifted/precomputed", Ratios(setupShifted.aValues, setup.aValues), "x"});
     Print({"shift-in-place/upload-only", Ratios(shiftInPlace.aValues, uploadOnly.aValues), "x"});
     Print({"setup-first/upload-only-first", Ratios(setupFirst.aValues, uploadFirst.aValues), "x"});
     const double dPeak = PeakResidentMb();
     Print({"resident-peak", {dPeak}, "MB"});
+    // The two forms side by side, each from its own processes; the ratios pair the rounds' figures
+    // (the frames' medians, so that rounds of many frames pair as wholes).
+    for (const char* pszName : {"setup-first", "frame", "resident-peak"})
+        for (const char* pszForm : {"precomputed", "shifted"})
+            Print(mForms[std::string(pszName) + "-" + pszForm]);
+    auto RoundValues = [&](const std::string& sName, const char* pszForm) {
+        const Figure& f = mForms[sName + "-" + pszForm];
+        if (f.aValues.size() <= 2 || f.aValues.size() % 2) return f.aValues;
+        const size_t nHalf = f.aValues.size() / 2;
+        return std::vector<double>{Median({f.aValues.begin(), f.aValues.begin() + nHalf}),
+                                   Median({f.aValues.begin() + nHalf, f.aValues.end()})};
+    };
+    for (const char* pszName : {"setup-first", "frame", "resident-peak"})
+        Print({std::string(pszName) + ":shifted/precomputed",
+               Ratios(RoundValues(pszName, "shifted"), RoundValues(pszName, "precomputed")), "x"});
+    if (!bFormsRan) std::fprintf(stderr, "vantorel-frames: a layer form's own process did not run through\n");
     if (!bLayerPictures)
         std::fprintf(stderr, "vantorel-frames: the layer pictures in %s are not 24-bit pictures; no texture figures\n",
                      sTextures.c_str());
-    return glGetError() == GL_NO_ERROR ? 0 : 1;
+    return glGetError() == GL_NO_ERROR && bFormsRan ? 0 : 1;
 }

@@ -3,6 +3,9 @@
 //   vantorel-frames --textures DIR --size WxH --out DIR --time SECONDS [--time SECONDS ...]
 //   vantorel-frames --bench N [--textures DIR] [--size WxH]
 //
+// --layers precomputed draws with the Windows renderer's 2 x 256 precomputed layer textures instead of
+// one texture a layer moved by the texture matrix; the pictures are the same.
+//
 // DIR holds Nerlo01.bmp, Nerlo02.bmp and Nerlo03.bmp, the files the screensaver writes to C:\s_vell.
 // The clock is set through the tick-count port, so the frame at t is the frame the renderer shows at
 // that moment. Times given in ascending order are one run: between two drawn frames the scene's clock
@@ -33,12 +36,18 @@ namespace {
 const char kUsage[] =
     "usage: vantorel-frames [--textures DIR] [--size WxH] [--out DIR] --time SECONDS [--time SECONDS ...]\n"
     "       vantorel-frames --bench N [--textures DIR] [--size WxH]\n"
+    "       vantorel-frames --bench-form FORM --bench N [--textures DIR] [--size WxH]\n"
     "  --textures DIR  folder with Nerlo01.bmp, Nerlo02.bmp, Nerlo03.bmp (default: the product's pictures)\n"
     "  --size WxH      frame size in pixels (default 1024x768)\n"
     "  --out DIR       where frame-<milliseconds>.png files go (default: the current folder)\n"
-    "  --time SECONDS  scene time of a frame, from the first frame; repeat in ascending order\n"
+    "  --time SECONDS  scene time of a frame, from the first frame, 0 to 315360000 (ten years);\n"
+    "                  repeat in ascending order\n"
+    "  --layers FORM   how the glass layers scroll: shifted (one texture a layer, the default) or\n"
+    "                  precomputed (256 textures a layer, as the Windows renderer)\n"
     "  --bench N       time N frames over the timeline against the floor, the mesh and the texture set-up;\n"
-    "                  one line per figure: name median min max unit\n";
+    "                  one line per figure: name median min max unit; each layer form's first set-up,\n"
+    "                  frames and peak memory come from a fresh process of this program (--bench-form)\n"
+    "  --bench-form FORM  that fresh process: FORM's first set-up, N frames and peak memory\n";
 
 int Fail(const std::string& sMessage) {
     std::fprintf(stderr, "vantorel-frames: %s\n%s", sMessage.c_str(), kUsage);
@@ -70,8 +79,10 @@ int main(int argc, char** argv) {
     std::string sTextures = VANTOREL_DEFAULT_TEXTURES;
     std::string sOut = ".";
     int nWidth = 1024, nHeight = 768;
-    std::vector<uint32_t> aTimes;
+    std::vector<uint64_t> aTimes;
     long nBench = 0;
+    LayerForm eForm = LayerForm::Shifted;
+    bool bBenchForm = false;
 
     for (int i = 1; i < argc; ++i) {
         const std::string sArg = argv[i];
@@ -87,6 +98,10 @@ int main(int argc, char** argv) {
             sOut = pszValue;
         } else if (sArg == "--size") {
             if (!ParseSize(pszValue, nWidth, nHeight)) return Fail(std::string("bad size '") + pszValue + "'");
+        } else if (sArg == "--layers" || sArg == "--bench-form") {
+            if (!ParseLayerForm(pszValue, eForm))
+                return Fail(std::string("bad layer form '") + pszValue + "' (precomputed or shifted)");
+            bBenchForm = bBenchForm || sArg == "--bench-form";
         } else if (sArg == "--bench") {
             char* pEnd = nullptr;
             errno = 0;
@@ -94,7 +109,7 @@ int main(int argc, char** argv) {
             if (pEnd == pszValue || *pEnd != '\0' || errno || nBench < 1 || nBench > 100000)
                 return Fail(std::string("bad frame count '") + pszValue + "'");
         } else if (sArg == "--time") {
-            uint32_t nMs = 0;
+            uint64_t nMs = 0;
             if (!ParseSceneSeconds(pszValue, nMs)) return Fail(std::string("bad time '") + pszValue + "'");
             if (!aTimes.empty() && nMs < aTimes.back())
                 return Fail(std::string("times must be given in ascending order: ") + pszValue);
@@ -103,16 +118,19 @@ int main(int argc, char** argv) {
             return Fail("unknown option " + sArg);
         }
     }
+    if (bBenchForm && nBench == 0) return Fail("--bench-form needs --bench N");
     if (nBench > 0) {
         if (!aTimes.empty()) return Fail("--bench takes no --time");
         if (!IsFolder(sTextures)) return Fail("no texture folder " + sTextures);
-        return RunFramesBench(static_cast<int>(nBench), sTextures, nWidth, nHeight);
+        if (bBenchForm) return RunFramesBenchForm(static_cast<int>(nBench), sTextures, nWidth, nHeight, eForm);
+        return RunFramesBench(static_cast<int>(nBench), sTextures, nWidth, nHeight, eForm);
     }
     if (aTimes.empty()) return Fail("no --time given");
     if (!IsFolder(sTextures)) return Fail("no texture folder " + sTextures);
     if (!IsFolder(sOut)) return Fail("no output folder " + sOut);
 
     SetSceneTextureFolder(sTextures);
+    SetSceneLayerForm(eForm);
 
     CEglContext cContext;
     if (!cContext.Open(nWidth, nHeight)) {
@@ -129,7 +147,7 @@ int main(int argc, char** argv) {
 
     // The first frame latches the clock at t = 0, as in the real program.
     cClock.Start();
-    for (uint32_t nMs : aTimes) {
+    for (uint64_t nMs : aTimes) {
         cClock.StepTo(nMs);
         DrawFrame();
         glFinish();

@@ -1,5 +1,5 @@
 // The native savers' time: the monotonic clock, which neither the user nor NTP can set back, in
-// microseconds for pacing and as the scene's millisecond tick count.
+// microseconds for pacing and, in milliseconds, as the scene's 64-bit clock.
 #pragma once
 #include <cstdint>
 #include <ctime>
@@ -14,5 +14,5 @@ inline uint64_t MonotonicMicroseconds() {
 
 class CMonotonicTickCount : public ITickCount {
 public:
-    uint32_t GetTickCount() override { return static_cast<uint32_t>(MonotonicMicroseconds() / 1000u); }
+    uint64_t GetTickCount64() override { return MonotonicMicroseconds() / 1000u; }
 };

@@ -79,6 +79,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     SetSceneTextureFolder(cPictures.Path());
+    // One texture a layer, scrolled by the texture matrix: the same pictures as 512 precomputed frames.
+    SetSceneLayerForm(LayerForm::Shifted);
 
     CWakeRules cRules(!cOptions.bBackground);
     CSaverDisplay cDisplay(cOptions, cRules);

@@ -271,14 +271,17 @@ bool CSaverDisplay::OpenEgl(std::string& sError) {
         sError = "EGL has no RGB window configuration with a depth buffer";
         return false;
     }
-    // No alpha: a saver's pixels are opaque whatever the scene leaves in alpha. A depth of 16 bits,
-    // as the frame renderer draws, when there is one, so the same moment is the same picture.
+    // Eight bits a channel above all: EGL lists deeper colour first, and a compositor drawing with
+    // pixman (Weston) shows no 10-bit buffer at all. No alpha: a saver's pixels are opaque whatever
+    // the scene leaves in alpha. A depth of 16 bits, as the frame renderer draws, when there is one,
+    // so the same moment is the same picture.
     int nBest = -1, nBestScore = -1;
     for (EGLint i = 0; i < nCount; ++i) {
-        EGLint nAlpha = 0, nDepth = 0;
+        EGLint nRed = 0, nAlpha = 0, nDepth = 0;
+        eglGetConfigAttrib(cKit.eglDisplay, aConfigs[i], EGL_RED_SIZE, &nRed);
         eglGetConfigAttrib(cKit.eglDisplay, aConfigs[i], EGL_ALPHA_SIZE, &nAlpha);
         eglGetConfigAttrib(cKit.eglDisplay, aConfigs[i], EGL_DEPTH_SIZE, &nDepth);
-        const int nScore = (nAlpha == 0 ? 2 : 0) + (nDepth == 16 ? 1 : 0);
+        const int nScore = (nRed == 8 ? 4 : 0) + (nAlpha == 0 ? 2 : 0) + (nDepth == 16 ? 1 : 0);
         if (nScore > nBestScore) {
             nBestScore = nScore;
             nBest = i;

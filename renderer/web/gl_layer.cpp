@@ -1,6 +1,7 @@
 // OpenGL 1.x on WebGL 2, exactly as far as the scene needs it: immediate-mode triangles and quads with
-// normal, colour and two sets of texture coordinates; the model-view and projection stacks; RGB and BGR
-// textures; sphere-map generation; two modulating texture units; blending; depth test and mask; the
+// normal, colour and two sets of texture coordinates; the model-view and projection stacks and a texture
+// matrix stack per unit (applied to given and generated coordinates alike); RGB and BGR textures;
+// sphere-map generation; two modulating texture units; blending; depth test and mask; the
 // attribute stack; one kind of display list (vertex commands only, which is all the backdrop's list
 // holds). Every glBegin/glEnd becomes one draw from a streamed buffer through one pair of shaders,
 // with the fixed-function state handed over as uniforms.
@@ -22,6 +23,7 @@ constexpr GLenum kCompile = 0x1300;
 constexpr GLenum kCompileAndExecute = 0x1301;
 constexpr GLenum kModelView = 0x1700;
 constexpr GLenum kProjection = 0x1701;
+constexpr GLenum kTextureMatrix = 0x1702;
 constexpr GLenum kCoordS = 0x2000;
 constexpr GLenum kCoordT = 0x2001;
 constexpr GLenum kTextureGenMode = 0x2500;
@@ -109,6 +111,7 @@ struct Layer {
     std::vector<SavedAttributes> aAttributeStack;
     std::vector<Matrix> aModelView{Identity()};
     std::vector<Matrix> aProjection{Identity()};
+    std::vector<Matrix> aTexture[kUnits]{{Identity()}, {Identity()}};
     GLint nUnpackAlignment = 4;
 
     // The primitive being gathered, and its vertices.
@@ -134,6 +137,7 @@ struct Layer {
     GLuint nVertexArray = 0;
     GLint nModelViewAt = -1, nProjectionAt = -1, nNormalMatrixAt = -1;
     GLint anGenAt[kUnits] = {-1, -1};
+    GLint anTextureMatrixAt[kUnits] = {-1, -1};
     GLint anUseAt[kUnits] = {-1, -1};
     GLint anBgrAt[kUnits] = {-1, -1};
     GLint anSamplerAt[kUnits] = {-1, -1};
@@ -141,13 +145,16 @@ struct Layer {
 
 Layer cLayer;
 
-Matrix& CurrentMatrix() {
-    return cLayer.cNow.eMatrixMode == kProjection ? cLayer.aProjection.back() : cLayer.aModelView.back();
+// GL_TEXTURE selects the stack of the unit active at each call, as in GL.
+std::vector<Matrix>& CurrentStack() {
+    switch (cLayer.cNow.eMatrixMode) {
+    case kProjection: return cLayer.aProjection;
+    case kTextureMatrix: return cLayer.aTexture[cLayer.cNow.nActiveUnit];
+    default: return cLayer.aModelView;
+    }
 }
 
-std::vector<Matrix>& CurrentStack() {
-    return cLayer.cNow.eMatrixMode == kProjection ? cLayer.aProjection : cLayer.aModelView;
-}
+Matrix& CurrentMatrix() { return CurrentStack().back(); }
 
 bool HasImage(GLuint nName) { return nName < cLayer.abHasImage.size() && cLayer.abHasImage[nName]; }
 bool IsBgr(GLuint nName) { return nName < cLayer.abBgr.size() && cLayer.abBgr[nName]; }
@@ -206,6 +213,7 @@ void Draw(const std::vector<float>& afTriangles) {
         emscripten_glUniform1i(cLayer.anBgrAt[n], IsBgr(u.nBound) ? 1 : 0);
         emscripten_glUniform2i(cLayer.anGenAt[n], u.bGenS && u.eGenModeS == kSphereMap ? 1 : 0,
                                u.bGenT && u.eGenModeT == kSphereMap ? 1 : 0);
+        emscripten_glUniformMatrix4fv(cLayer.anTextureMatrixAt[n], 1, GL_FALSE, cLayer.aTexture[n].back().m);
     }
     emscripten_glBindVertexArray(cLayer.nVertexArray);
     emscripten_glBindBuffer(GL_ARRAY_BUFFER, cLayer.nBuffer);
@@ -311,6 +319,8 @@ uniform mat4 uProjection;
 uniform mat3 uNormalMatrix;
 uniform ivec2 uGen0;
 uniform ivec2 uGen1;
+uniform mat4 uTextureMatrix0;
+uniform mat4 uTextureMatrix1;
 out vec4 vColour;
 out vec2 vTex0;
 out vec2 vTex1;
@@ -323,8 +333,11 @@ vec2 SphereMap(vec3 vEye, vec3 vNormal) {
     return vec2(r.x / m + 0.5, r.y / m + 0.5);
 }
 
-vec2 Generated(ivec2 vGen, vec2 vGiven, vec2 vSphere) {
-    return vec2(vGen.x != 0 ? vSphere.x : vGiven.x, vGen.y != 0 ? vSphere.y : vGiven.y);
+// The unit's coordinates, given or generated, through its texture matrix (r = 0, q = 1). The scene's
+// texture matrices are translations, so q stays 1 and no division is needed.
+vec2 Generated(ivec2 vGen, vec2 vGiven, vec2 vSphere, mat4 mTexture) {
+    vec2 v = vec2(vGen.x != 0 ? vSphere.x : vGiven.x, vGen.y != 0 ? vSphere.y : vGiven.y);
+    return (mTexture * vec4(v, 0.0, 1.0)).xy;
 }
 
 void main() {
@@ -333,8 +346,8 @@ void main() {
     vColour = aColour;
     vec2 vSphere = vec2(0.0);
     if (uGen0 != ivec2(0) || uGen1 != ivec2(0)) vSphere = SphereMap(vEye.xyz, uNormalMatrix * aNormal);
-    vTex0 = Generated(uGen0, aTex0, vSphere);
-    vTex1 = Generated(uGen1, aTex1, vSphere);
+    vTex0 = Generated(uGen0, aTex0, vSphere, uTextureMatrix0);
+    vTex1 = Generated(uGen1, aTex1, vSphere, uTextureMatrix1);
 }
 )";
 
@@ -399,6 +412,8 @@ bool StartGlLayer() {
     cLayer.nNormalMatrixAt = emscripten_glGetUniformLocation(nProgram, "uNormalMatrix");
     cLayer.anGenAt[0] = emscripten_glGetUniformLocation(nProgram, "uGen0");
     cLayer.anGenAt[1] = emscripten_glGetUniformLocation(nProgram, "uGen1");
+    cLayer.anTextureMatrixAt[0] = emscripten_glGetUniformLocation(nProgram, "uTextureMatrix0");
+    cLayer.anTextureMatrixAt[1] = emscripten_glGetUniformLocation(nProgram, "uTextureMatrix1");
     cLayer.anUseAt[0] = emscripten_glGetUniformLocation(nProgram, "uUse0");
     cLayer.anUseAt[1] = emscripten_glGetUniformLocation(nProgram, "uUse1");
     cLayer.anBgrAt[0] = emscripten_glGetUniformLocation(nProgram, "uBgr0");
@@ -460,7 +475,7 @@ void glTexCoord2f(GLfloat s, GLfloat t) { SetTexCoord(kTexture0Arb, s, t); }
 void glTexCoord2fv(const GLfloat* pf) { SetTexCoord(kTexture0Arb, pf[0], pf[1]); }
 
 void glMatrixMode(GLenum eMode) {
-    if (eMode == kModelView || eMode == kProjection) cLayer.cNow.eMatrixMode = eMode;
+    if (eMode == kModelView || eMode == kProjection || eMode == kTextureMatrix) cLayer.cNow.eMatrixMode = eMode;
 }
 
 void glLoadIdentity() { CurrentMatrix() = Identity(); }

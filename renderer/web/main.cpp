@@ -29,27 +29,28 @@ namespace {
 const char kCanvas[] = "#scene";
 const char kPictureFolder[] = "/pictures";
 
-// The page's performance.now(), in whole milliseconds; wrapping at 2^32 as GetTickCount does. A frame
-// holds it at one reading, so the catch-up before the frame and the frame itself agree on the moment.
+// The page's performance.now(), in whole milliseconds, 64 bits wide: a page left open for months goes
+// on where it is. A frame holds it at one reading, so the catch-up before the frame and the frame
+// itself agree on the moment.
 class CPageTickCount : public ITickCount {
 public:
-    static uint32_t Now() { return static_cast<uint32_t>(static_cast<uint64_t>(emscripten_get_now())); }
-    uint32_t GetTickCount() override { return bHeld ? dwHeld : Now(); }
-    void Hold(uint32_t dwTick) {
+    static uint64_t Now() { return static_cast<uint64_t>(std::max(0.0, emscripten_get_now())); }
+    uint64_t GetTickCount64() override { return bHeld ? nHeld : Now(); }
+    void Hold(uint64_t nTick) {
         bHeld = true;
-        dwHeld = dwTick;
+        nHeld = nTick;
     }
     void Release() { bHeld = false; }
 
 private:
     bool bHeld = false;
-    uint32_t dwHeld = 0;
+    uint64_t nHeld = 0;
 };
 
 CPageTickCount cPageClock;
 CSteppedSceneClock cStillClock;
 bool bStill = false;
-uint32_t nStillMs = 0;
+uint64_t nStillMs = 0;
 int nCanvasWidth = 0;
 int nCanvasHeight = 0;
 
@@ -65,7 +66,10 @@ bool bLoopRunning = false;
 // The page time the frame cap counts from (below 0: draw on the next animation frame), and the scene's
 // elapsed milliseconds at the last frame drawn.
 double dCapFromMs = -1.0;
-uint32_t nLastSceneMs = 0;
+uint64_t nLastSceneMs = 0;
+// The drawing buffer was cleared (a new size, a restored context): the next animation frame draws,
+// whatever the cap, so a capped page never shows black until its next frame is due.
+bool bDrawNow = false;
 
 // Tells the page what it shows: no WebGL 2, the backdrop while the scene sets up, or one more frame
 // of the scene drawn (its size and scene time).
@@ -93,6 +97,7 @@ bool FollowCanvasSize() {
     nCanvasHeight = nHeight;
     emscripten_set_canvas_element_size(kCanvas, nWidth, nHeight);
     ResizeViewport(nWidth, nHeight);
+    bDrawNow = true;
     return true;
 }
 
@@ -101,20 +106,20 @@ bool FollowCanvasSize() {
 // so however long the page was paused, hidden or capped, the tube at a moment is the still of that
 // moment. Once the morph is over (SceneStateSettled) nothing is stepped: a long pause costs nothing.
 void DrawLiveFrame() {
-    const uint32_t dwNow = CPageTickCount::Now();
-    cPageClock.Hold(dwNow);
+    const uint64_t nNow = CPageTickCount::Now();
+    cPageClock.Hold(nNow);
     if (!bSceneFirstFrame && !SceneStateSettled(fSceneTime)) {
-        const uint32_t nNowMs = dwNow - dwSceneStart;
-        for (uint32_t n = nLastSceneMs + 1; n < nNowMs && !SceneStateSettled(fSceneTime); ++n) {
-            cPageClock.Hold(dwSceneStart + n);
+        const uint64_t nNowMs = nNow - nSceneStartMs;
+        for (uint64_t n = nLastSceneMs + 1; n < nNowMs && !SceneStateSettled(fSceneTime); ++n) {
+            cPageClock.Hold(nSceneStartMs + n);
             UpdateSceneTime();
         }
-        cPageClock.Hold(dwNow);
+        cPageClock.Hold(nNow);
     }
     DrawFrame();
     cPageClock.Release();
-    nLastSceneMs = dwNow - dwSceneStart;
-    ReportFrame(fSceneTime * (nScenePeriod / 1000.0));
+    nLastSceneMs = nSceneElapsedMs;
+    ReportFrame(static_cast<double>(nSceneElapsedMs) / 1000.0);
 }
 
 // True when the frame cap lets this animation frame draw. Animation frames come at the display's
@@ -139,16 +144,19 @@ EM_BOOL OnAnimationFrame(double, void*) {
         bLoopRunning = false;
         return EM_FALSE;
     }
-    const bool bResized = FollowCanvasSize();
+    FollowCanvasSize();
+    const bool bCleared = bDrawNow;
+    bDrawNow = false;
     if (bStill) {
         // The same moment again at the new size; the stepped clock does not move.
-        if (bResized) {
+        if (bCleared) {
             DrawFrame();
             ReportFrame(nStillMs / 1000.0);
         }
         return EM_TRUE;
     }
-    if (FrameDue()) DrawLiveFrame();
+    // A cleared canvas is drawn at once, outside the cap's count: the capped frames keep their pace.
+    if (FrameDue() || bCleared) DrawLiveFrame();
     return EM_TRUE;
 }
 
@@ -213,6 +221,7 @@ void SetUpScene(void*) {
         cStillClock.StepTo(nStillMs);
         DrawFrame();
         ReportFrame(nStillMs / 1000.0);
+        bDrawNow = false;
     }
     bSceneReady = true;
     StartLoop();
@@ -243,6 +252,7 @@ EM_BOOL OnContextRestored(int, const void*, void*) {
         if (bStill) {
             DrawFrame();
             ReportFrame(nStillMs / 1000.0);
+            bDrawNow = false;
         }
         StartLoop();
     }
@@ -262,6 +272,16 @@ bool ParseStill(int argc, char** argv) {
     }
     return false;
 }
+
+// The page keeps one texture a layer, scrolled by the texture matrix (in every tab, and in a wallpaper
+// host once per monitor, 2 x 256 precomputed frames would be 96 MB of pictures); --layers precomputed
+// (the page's ?layers=precomputed) makes them all, for measuring the two side by side.
+LayerForm ParseLayerFormOption(int argc, char** argv) {
+    LayerForm eForm = LayerForm::Shifted;
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::strcmp(argv[i], "--layers") == 0) ParseLayerForm(argv[i + 1], eForm);
+    return eForm;
+}
 }  // namespace
 
 // The page's controls. Paused: no frame is drawn and no animation frame is asked for until resumed.
@@ -270,9 +290,9 @@ extern "C" EMSCRIPTEN_KEEPALIVE void VantorelSetPaused(int nPaused) {
     StartLoop();
 }
 
-// At most fFps frames a second; 0 or less draws on every animation frame.
+// At most dFps frames a second, from 1 up; anything below 1 (0: no cap) draws on every animation frame.
 extern "C" EMSCRIPTEN_KEEPALIVE void VantorelSetFrameCap(double dFps) {
-    dFrameCap = std::isfinite(dFps) && dFps > 0.0 ? dFps : 0.0;
+    dFrameCap = std::isfinite(dFps) && dFps >= 1.0 ? dFps : 0.0;
     dCapFromMs = -1.0;
 }
 
@@ -284,6 +304,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE void VantorelSetRenderScale(double dScale) {
 
 int main(int argc, char** argv) {
     bStill = ParseStill(argc, argv);
+    SetSceneLayerForm(ParseLayerFormOption(argc, argv));
 
     EmscriptenWebGLContextAttributes cAttributes;
     emscripten_webgl_init_context_attributes(&cAttributes);

@@ -5,7 +5,7 @@
 //                                  icons (icon-192.png, icon-512.png), the hosts' thumbnail.png and
 //                                  preview.png
 //   worker SRC OUT                 OUT/sw.js: the service worker for the files now in OUT, its version
-//                                  the hash of their bytes
+//                                  the hash of their bytes, each file's SHA-256 written in
 //   single SRC ICON OUT ENGINE [HOST]
 //                                  one index.html into OUT with page.js, the engine (built with its
 //                                  WebAssembly inside) and the icon written into it, so the file works
@@ -78,10 +78,15 @@ if (mode === 'site') {
 } else if (mode === 'worker') {
   const out = a;
   const hash = createHash('sha256');
-  for (const file of kSiteFiles) hash.update(file).update('\0').update(readFileSync(join(out, file)));
+  const sums = {};
+  for (const file of kSiteFiles) {
+    const bytes = readFileSync(join(out, file));
+    hash.update(file).update('\0').update(bytes);
+    sums[file] = createHash('sha256').update(bytes).digest('hex');
+  }
   let worker = readFileSync(join(src, 'sw.js'), 'utf8');
   worker = replaceOnce(worker, '@VERSION@', hash.digest('hex').slice(0, 16), 'sw.js');
-  worker = replaceOnce(worker, '@FILES@', kSiteFiles.map((file) => `'${file}'`).join(', '), 'sw.js');
+  worker = replaceOnce(worker, '@FILES@', JSON.stringify({ './': sums['index.html'], ...sums }, null, 2), 'sw.js');
   writeWhole(join(out, 'sw.js'), worker);
 } else {
   const [icon, out, engine, host] = [a, b, c, d];

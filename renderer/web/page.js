@@ -1,6 +1,6 @@
 // The page around the scene: its options from the address (?t=SECONDS for a still, ?fps=N for a frame
 // cap, ?scale=F for the drawing buffer's fraction of the device pixels, ?host=NAME or ?wallpaper when
-// a live-wallpaper host shows it), full screen on a click or F (Escape leaves), the pointer hidden
+// a live-wallpaper host shows it, ?layers=precomputed for the glass layers' 512 precomputed frames), full screen on a click or F (Escape leaves), the pointer hidden
 // after two seconds at rest, the screen kept awake while full screen, the message for a browser
 // without WebGL 2, and the service worker that lets the installed page run offline.
 // In a wallpaper host (Lively Wallpaper, Wallpaper Engine, the address options, or the host the
@@ -27,6 +27,10 @@
   const args = [];
   const still = query.get('t');
   if (still !== null && /^\s*\d+(\.\d+)?\s*$/.test(still)) args.push('--time', still.trim());
+  // ?layers=precomputed: all 256 frames of each glass layer as textures, as the Windows renderer has
+  // them, instead of one texture a layer (for measuring the two; the pictures are the same).
+  status.layers = query.get('layers') === 'precomputed' ? 'precomputed' : 'shifted';
+  args.push('--layers', status.layers);
 
   // The host: named in the address, by the page the release made for it, or by Wallpaper Engine's own
   // functions in the page.
@@ -43,7 +47,12 @@
     const n = typeof value === 'number' ? value : Number(String(value).trim());
     return String(value).trim() !== '' && Number.isFinite(n) && n >= min && n <= max ? n : null;
   }
-  let userFps = number(query.get('fps') ?? '', 0, 1000) ?? 0;  // 0: no cap of the page's own
+  // A frame cap: 0 for none, else 1 to 1000 frames a second; anything else is left out, as above.
+  function frameCap(value) {
+    const n = number(value, 0, 1000);
+    return n === 0 || n >= 1 ? n : null;
+  }
+  let userFps = frameCap(query.get('fps') ?? '') ?? 0;  // 0: no cap of the page's own
   let hostFps = 0;  // Wallpaper Engine's frame limit for all its wallpapers
   let scale = number(query.get('scale') ?? '', 0.1, 1) ?? 1;
   let hostPaused = false;
@@ -64,7 +73,7 @@
   // Lively Wallpaper: each saved property once after load, then each change; the pause event (its
   // "--pause-event true" argument) as JSON.
   window.livelyPropertyListener = function (name, value) {
-    if (name === 'fps') userFps = number(value, 0, 1000) ?? userFps;
+    if (name === 'fps') userFps = frameCap(value) ?? userFps;
     else if (name === 'scale') scale = number(value, 0.1, 1) ?? scale;
     apply();
   };
@@ -80,11 +89,11 @@
   // wallpaper's own settings (project.json), setPaused its pause.
   window.wallpaperPropertyListener = {
     applyGeneralProperties: function (properties) {
-      if (properties && 'fps' in properties) hostFps = number(properties.fps, 0, 1000) ?? hostFps;
+      if (properties && 'fps' in properties) hostFps = frameCap(properties.fps) ?? hostFps;
       apply();
     },
     applyUserProperties: function (properties) {
-      if (properties && properties.fps) userFps = number(properties.fps.value, 0, 1000) ?? userFps;
+      if (properties && properties.fps) userFps = frameCap(properties.fps.value) ?? userFps;
       if (properties && properties.scale) scale = number(properties.scale.value, 0.1, 1) ?? scale;
       apply();
     },

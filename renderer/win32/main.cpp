@@ -10,6 +10,21 @@
 #include "common/win32/startup_timing.h"
 #include "renderer/win32/system_tick_count.h"
 
+namespace {
+
+// Returns once a message is queued or sent to this thread, also one that came before the call and
+// was seen but not taken (a sent message is handled by the next PeekMessage; GetMessage and
+// WaitMessage would handle it inside their wait and go on waiting).
+// It also returns after an hour without one, for the clock: the system's count is widened wrap by wrap,
+// so it must be read at least once in every 49.7 days, also through a display off for weeks.
+void WaitForMessage(CTurnClock& cClock) {
+    const DWORD kClockReadMs = 60u * 60u * 1000u;
+    MsgWaitForMultipleObjectsEx(0, nullptr, kClockReadMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    cClock.Latch();
+}
+
+}  // namespace
+
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR pszCommandLine, int) {
     startup_timing::Mark("renderer", "main");
     const SRendererOptions options = ParseRendererCommandLine(pszCommandLine);
@@ -39,9 +54,17 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR pszCommandLine, int) {
         // Minimised: keep polling, draw nothing; an Escape still held counts once the window is back.
         if (!bActive) {
             cKeyTable.SkipTurn();
+            // The clock is read all the same, so none of its wraps goes uncounted.
+            if (cDisplayPower.Draws()) cTurnClock.Latch(); else WaitForMessage(cTurnClock);
             continue;
         }
         if (cKeyTable.EscapeEndsRun()) break;
+        // The display is off: no monitor shows anything, so nothing is drawn until a message comes
+        // (keys, a close request, the display back on, when the frame of that moment is drawn at once).
+        if (!cDisplayPower.Draws()) {
+            WaitForMessage(cTurnClock);
+            continue;
+        }
         cTurnClock.Latch();
         DrawFrame();
         SwapBuffers(hRenderDC);

@@ -2,12 +2,17 @@
 // and a teardown that gives the display back before the window (and with it "Nerlo_VC") goes.
 #include "renderer/win32/render_window.h"
 
+#include <cstddef>
+#include <cstring>
+
 #include "renderer/render_state.h"
+#include "renderer/scene.h"
 #include "common/win32/startup_timing.h"
 #include "renderer/win32/monitor_views.h"
 
 bool bActive = true;
 CKeyTable cKeyTable;
+CDisplayPower cDisplayPower;
 HINSTANCE hRenderInstance = nullptr;
 HWND hRenderWnd = nullptr;
 HDC hRenderDC = nullptr;
@@ -38,6 +43,31 @@ PIXELFORMATDESCRIPTOR pfdRender = {
     0,
     0, 0, 0,
 };
+
+// The display-power settings asked for, and the registrations to give back at teardown (one stays
+// null where the system does not know its setting).
+HPOWERNOTIFY ahPowerNotify[2] = {};
+
+GUID PowerSettingGuid(const unsigned char (&aBytes)[16]) {
+    GUID guid;
+    std::memcpy(&guid, aBytes, sizeof guid);
+    return guid;
+}
+
+// The system sends the current state of each at once, then every change, to the window.
+void RegisterDisplayPower(HWND hWnd) {
+    const GUID aSettings[2] = {PowerSettingGuid(kConsoleDisplayStateId), PowerSettingGuid(kMonitorPowerOnId)};
+    for (int i = 0; i < 2; ++i) {
+        ahPowerNotify[i] = RegisterPowerSettingNotification(hWnd, &aSettings[i], DEVICE_NOTIFY_WINDOW_HANDLE);
+    }
+}
+
+void UnregisterDisplayPower() {
+    for (HPOWERNOTIFY& h : ahPowerNotify) {
+        if (h) UnregisterPowerSettingNotification(h);
+        h = nullptr;
+    }
+}
 
 }  // namespace
 
@@ -87,6 +117,7 @@ bool OpenRenderWindow(const char* pszTitle, int nWidth, int nHeight, int nBits) 
         CloseRenderWindow();
         return false;
     }
+    RegisterDisplayPower(hRenderWnd);
     hRenderDC = GetDC(hRenderWnd);
     if (!hRenderDC) {
         CloseRenderWindow();
@@ -109,6 +140,8 @@ bool OpenRenderWindow(const char* pszTitle, int nWidth, int nHeight, int nBits) 
     SetFocus(hRenderWnd);
     ResizeViewport(nWidth, nHeight);
     startup_timing::Mark("renderer", "window-shown");
+    // The renderer uploads all 512 frames of the two layers at start and only selects one per frame.
+    SetSceneLayerForm(LayerForm::Precomputed);
     if (!InitRenderState()) {
         CloseRenderWindow();
         return false;
@@ -136,6 +169,7 @@ void CloseRenderWindow() {
         ReleaseDC(hRenderWnd, hRenderDC);
         hRenderDC = nullptr;
     }
+    UnregisterDisplayPower();
     if (hRenderWnd) {
         DestroyWindow(hRenderWnd);
         hRenderWnd = nullptr;
@@ -165,6 +199,15 @@ LRESULT CALLBACK RenderWindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lP
     case WM_DISPLAYCHANGE:
         // Monitors came, went or moved: the other monitors' windows follow.
         cMonitorViews.Follow();
+        break;
+    case WM_POWERBROADCAST:
+        // A display-power change; a sent message ends the loop's wait, so a display back on draws at once.
+        if (wParam == PBT_POWERSETTINGCHANGE && lParam) {
+            const auto* pSetting = reinterpret_cast<const POWERBROADCAST_SETTING*>(lParam);
+            cDisplayPower.OnSetting(reinterpret_cast<const unsigned char*>(pSetting),
+                                    offsetof(POWERBROADCAST_SETTING, Data) + pSetting->DataLength);
+            return TRUE;
+        }
         break;
     case WM_SIZE:
         ResizeViewport(LOWORD(lParam), HIWORD(lParam));

@@ -2,11 +2,14 @@
 #pragma once
 #include <windows.h>
 
+#include "renderer/display_power.h"
 #include "renderer/key_table.h"
 #include "renderer/win32/monitor_views.h"
 
 extern bool bActive;
 extern CKeyTable cKeyTable;
+// The display's power as the system last reported it: while it is off the loop draws nothing.
+extern CDisplayPower cDisplayPower;
 extern HINSTANCE hRenderInstance;
 extern HWND hRenderWnd;
 extern HDC hRenderDC;

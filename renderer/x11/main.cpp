@@ -65,6 +65,8 @@ int main(int argc, char** argv) {
     pPictures = &cPictures;
     CHackWindow::SetConnectionLostHandler(RemovePicturesOnLostDisplay);
     SetSceneTextureFolder(cPictures.Path());
+    // One texture a layer, scrolled by the texture matrix: the same pictures as 512 precomputed frames.
+    SetSceneLayerForm(LayerForm::Shifted);
 
     CHackWindow cWindow;
     if (!cWindow.Open(cOptions, sError)) {

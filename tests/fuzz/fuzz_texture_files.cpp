@@ -99,6 +99,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
     const bool bScrollBytes = LoadScrollTexturesBytes(pData, nSize, anFromBytes, 3, 1, -1);
     if (bScrollBytes != (eScroll == TextureLoad::kMade)) std::abort();
     CheckScrollTextures(bScrollBytes, anFromBytes, pData, nSize);
+    // The shifted layers' one picture: taken and refused exactly as the frames are.
+    GLuint nPicture = 0;
+    int nPictureWidth = 0, nPictureHeight = 0;
+    const TextureLoad ePicture = LoadScrollPictureFile(sPath.c_str(), nPicture, nPictureWidth, nPictureHeight);
+    if (ePicture != eScroll || (ePicture != TextureLoad::kMade && nPicture != 0)) std::abort();
+    glDeleteTextures(1, &nPicture);
+    nPicture = 0;
+    if (LoadScrollPictureBytes(pData, nSize, nPicture, nPictureWidth, nPictureHeight) != (eScroll == TextureLoad::kMade))
+        std::abort();
+    glDeleteTextures(1, &nPicture);
 
     GLuint nTexture = 0;
     const TextureLoad eRgb = LoadRgbTextureFile(sPath.c_str(), nTexture, GL_REPEAT, GL_CLAMP);

@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # The Debian package installed for real, as root on a fresh CI machine: `dpkg -i` puts every file in
 # its place and prints nothing of its own; the real xscreensaver daemon runs the installed
-# /usr/libexec/xscreensaver/vantorel by its name; `man -l` renders the manual page without a warning;
+# /usr/libexec/xscreensaver/vantorel by its name, mate-screensaver by the installed theme; `man -l` renders the manual page without a warning;
 # the list command is on the PATH; `dpkg -r` leaves none of the package's files.
 # Skips (status 77) unless root. Refuses to run when a vantorel package is installed already: that
 # one is not this test's to replace or remove.
-#   deb_install_test.sh DEB DAEMON_TEST
+#   deb_install_test.sh DEB DAEMON_TEST DESKTOP_TEST FRAMES_TOOL
 set -u
-deb=$1 daemon_test=$2
+deb=$1 daemon_test=$2 desktop_test=$3 frames=$4
 if [ "$(id -u)" -ne 0 ]; then
     echo "SKIP: installing a package system-wide needs root (CI runs the tests as root)"
     exit 77
@@ -50,6 +50,14 @@ daemon_status=$?
 check "the daemon runs the installed hack:
 $daemon_out" '[ $daemon_status -eq 0 ]'
 [ $daemon_status -eq 0 ] && echo "$daemon_out" | tail -1
+
+# MATE's screensaver lists the installed theme and runs the installed hack from it.
+mate_out=$(bash "$desktop_test" mate /usr/libexec/xscreensaver/vantorel "$frames" \
+    /usr/share/applications/screensavers/vantorel.desktop 2>&1)
+mate_status=$?
+check "mate-screensaver runs the installed hack from the installed theme:
+$mate_out" '[ $mate_status -eq 0 ]'
+[ $mate_status -eq 0 ] && echo "$mate_out" | tail -1
 
 page=$(MANWIDTH=80 man --warnings -l /usr/share/man/man6/vantorel.6.gz 2>"$work/man.err")
 check "man -l renders the page: name, synopsis, every option, environment, files, see also" \

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # The Linux release as a user downloads it: the Debian package holds exactly the hack, its settings,
-# the list command, the manual page and the Debian documents, with the control fields a Debian user
-# expects (library dependencies read from the program, xscreensaver recommended), and lintian finds
-# no error and no warning; the tarball holds the same files, byte for byte, under vantorel-1.00/
-# with a README; SHA256SUMS checks both; no folder of the build machine is left in the program.
+# the list command, the manual page, the screensaver theme for MATE and Xfce, KDE Plasma's autostart
+# entry and the Debian documents, with the control fields a Debian user expects (library dependencies
+# read from the program, xscreensaver recommended); lintian finds no error and no warning,
+# desktop-file-validate none in the theme and the entry; the tarball holds the same files, byte for
+# byte, under vantorel-1.00/ with a README; SHA256SUMS checks both; no folder of the build machine is
+# left in the program.
 #   linux_package_test.sh DEB TARBALL SHA256SUMS SOURCE_DIR BINARY_DIR
 set -u
 deb=$1 tarball=$2 sums=$3 source_dir=$4 binary_dir=$5
@@ -18,12 +20,14 @@ trap 'rm -rf "$work"' EXIT
 files="./usr/bin/vantorel-add-to-xscreensaver
 ./usr/bin/vantorel-wayland
 ./usr/libexec/xscreensaver/vantorel
+./usr/share/applications/screensavers/vantorel.desktop
 ./usr/share/doc/vantorel/changelog.Debian.gz
 ./usr/share/doc/vantorel/copyright
 ./usr/share/lintian/overrides/vantorel
 ./usr/share/man/man6/vantorel-add-to-xscreensaver.6.gz -> vantorel.6.gz
 ./usr/share/man/man6/vantorel-wayland.6.gz -> vantorel.6.gz
 ./usr/share/man/man6/vantorel.6.gz
+./usr/share/vantorel/vantorel-wayland-idle.desktop
 ./usr/share/xscreensaver/config/vantorel.xml"
 listed=$(dpkg-deb --contents "$deb" | awk '$1 !~ /^d/ { $1 = $2 = $3 = $4 = $5 = ""; sub(/^ +/, ""); print }' | sort)
 check "the package holds exactly the release's files, got:
@@ -74,6 +78,20 @@ xml=$work/deb/usr/share/xscreensaver/config/vantorel.xml
 # xscreensaver-settings shows the description; the stock hacks' all end in their authorship line.
 check "vantorel.xml's description ends with the authorship and year line" \
     'sed -n "/<_description>/,/<\/_description>/p" "$xml" | grep -v "^ *<" | sed "/^\s*$/d" | tail -1 | grep -Eq "^Written by .+; 2026\.$"'
+
+# MATE's and Xfce's screensavers: a theme that desktop-file-validate passes (its one hint, no main
+# category, is every screensaver theme's) and that runs the package's hack.
+# KDE Plasma's autostart entry passes it too.
+theme=$work/deb/usr/share/applications/screensavers/vantorel.desktop
+for entry in "$theme" "$work/deb/usr/share/vantorel/vantorel-wayland-idle.desktop"; do
+    validated=$(desktop-file-validate "$entry" 2>&1)
+    validate_status=$?
+    check "desktop-file-validate passes $(basename "$entry") (status $validate_status): $validated" \
+        '[ $validate_status -eq 0 ] && ! grep -q ": \(error\|warning\):" <<<"$validated"'
+done
+check "the theme runs the package's hack with --root, for MATE and Xfce" \
+    'grep -qx "Exec=/usr/libexec/xscreensaver/vantorel --root" "$theme" && grep -qx "TryExec=/usr/libexec/xscreensaver/vantorel" "$theme" &&
+     grep -qx "Categories=Screensaver;" "$theme" && grep -qx "OnlyShowIn=MATE;XFCE;" "$theme"'
 
 for program in libexec/xscreensaver/vantorel bin/vantorel-wayland; do
     installed=$work/deb/usr/$program

@@ -1,8 +1,11 @@
-// The renderer's run rules that need no window: the Escape key rule and where the monitor covers go.
+// The renderer's run rules that need no window: the Escape key rule, where the monitor covers go, and
+// when the display's power lets it draw.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <vector>
 
+#include "renderer/display_power.h"
 #include "renderer/monitor_layout.h"
 #include "renderer/renderer_options.h"
 #include "renderer/key_table.h"
@@ -129,7 +132,7 @@ TEST(RendererCommandLine, OnlyAWellFormedTimePinsAMomentAnythingElseRunsLive) {
     struct Case {
         const char* pszLine;
         bool bPinned;
-        uint32_t nMs;
+        uint64_t nMs;
     };
     const Case aCases[] = {
         {"", false, 0},
@@ -140,6 +143,11 @@ TEST(RendererCommandLine, OnlyAWellFormedTimePinsAMomentAnythingElseRunsLive) {
         {"--time", false, 0},
         {"--time six", false, 0},
         {"--time -1", false, 0},
+        // Up to ten years; past them, and what is no finite number, runs live.
+        {"--time 315360000", true, 315360000000u},
+        {"--time 315360000.001", false, 0},
+        {"--time inf", false, 0},
+        {"--time nan", false, 0},
         {"--time 6 --time 7", false, 0},
         {"-time 6", false, 0},
         {"/s", false, 0},
@@ -149,6 +157,47 @@ TEST(RendererCommandLine, OnlyAWellFormedTimePinsAMomentAnythingElseRunsLive) {
         const SRendererOptions options = ParseRendererCommandLine(c.pszLine);
         EXPECT_EQ(options.bPinned, c.bPinned);
         if (c.bPinned) EXPECT_EQ(options.nPinnedMs, c.nMs);
+    }
+}
+
+// A POWERBROADCAST_SETTING as the system lays it out: the GUID, the data length, the data.
+std::vector<unsigned char> PowerRecord(const unsigned char (&aId)[16], std::uint32_t nValue, std::uint32_t nLength = 4) {
+    std::vector<unsigned char> a(aId, aId + 16);
+    for (std::uint32_t n : {nLength, nValue}) {
+        for (int i = 0; i < 4; ++i) a.push_back(static_cast<unsigned char>(n >> (8 * i)));
+    }
+    return a;
+}
+
+// Each case is a run of records from the start, and the state after the last.
+TEST(DisplayPower, OnlyADisplayReportedOffStopsTheDrawingAndTheConsoleStateDecidesOnceSeen) {
+    const unsigned char aOther[16] = {0x8f, 0x24};
+    const auto console = [](std::uint32_t n) { return PowerRecord(kConsoleDisplayStateId, n); };
+    const auto monitor = [](std::uint32_t n) { return PowerRecord(kMonitorPowerOnId, n); };
+    std::vector<unsigned char> aShort = console(0);
+    aShort.pop_back();
+    const struct {
+        const char* pszWhat;
+        std::vector<std::vector<unsigned char>> aRecords;
+        DisplayPower eState;
+    } aCases[] = {
+        {"console off", {console(0)}, DisplayPower::Off},
+        {"console dimmed", {console(0), console(2)}, DisplayPower::Dimmed},
+        {"console on", {console(0), console(1)}, DisplayPower::On},
+        {"monitor off (Windows 7)", {monitor(0)}, DisplayPower::Off},
+        {"monitor on", {monitor(0), monitor(1)}, DisplayPower::On},
+        {"the monitor after the console counts no more", {console(1), monitor(0)}, DisplayPower::On},
+        {"an unknown value is on", {console(0), console(7)}, DisplayPower::On},
+        {"another setting", {PowerRecord(aOther, 0)}, DisplayPower::On},
+        {"a data length that is not the record's", {PowerRecord(kConsoleDisplayStateId, 0, 2)}, DisplayPower::On},
+        {"a record cut short", {aShort}, DisplayPower::On},
+    };
+    for (const auto& c : aCases) {
+        SCOPED_TRACE(c.pszWhat);
+        CDisplayPower power;
+        for (const auto& aRecord : c.aRecords) power.OnSetting(aRecord.data(), aRecord.size());
+        EXPECT_EQ(power.State(), c.eState);
+        EXPECT_EQ(power.Draws(), c.eState != DisplayPower::Off);
     }
 }
 

@@ -63,6 +63,7 @@ TEST(SaverCommandLine, AcceptedLinesMeanWhatXscreensaverMeans) {
     ASSERT_EQ(cPinned.eCommand, SaverCommand::Run) << cPinned.sError;
     EXPECT_TRUE(cPinned.cOptions.bPinned);
     EXPECT_EQ(cPinned.cOptions.nPinnedMs, 6001u);  // the nearest millisecond, as the frame renderer takes it
+    EXPECT_EQ(Parse({"-time", "315360000"}).cOptions.nPinnedMs, 315360000000u) << "ten years";
 }
 
 TEST(SaverCommandLine, RefusedLinesSayWhy) {
@@ -72,7 +73,7 @@ TEST(SaverCommandLine, RefusedLinesSayWhy) {
         {"-delay", "99999999999999999999999"}, {"-window-id", "0"}, {"-window-id", "0x"},
         {"-window-id", "0xZZ"}, {"-window-id", "-1"}, {"-window-id", "0x100000000"}, {"-window-id", "12abc"},
         {"---root"}, {"-Root"}, {"-time"}, {"-time", "-1"}, {"-time", "5s"}, {"-time", "nan"},
-        {"-time", "4294968"},
+        {"-time", "315360000.001"}, {"-time", "inf"}, {"-time", "-inf"}, {"-time", "1e300"},
     };
     for (const auto& aArgs : aCases) {
         std::string sLine;

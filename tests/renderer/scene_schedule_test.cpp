@@ -1,5 +1,5 @@
 // The timeline: camera, drop-in, morph, tumble, texture frame and tube radius at the boundaries,
-// and the clock's wrap-safe arithmetic.
+// and the clock's 64-bit arithmetic, also over a 32-bit system count that wraps.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -73,14 +73,27 @@ TEST(TextureFrame, AdvancesEvery50MsAndWrapsEvery12_8Seconds) {
     }
 }
 
-TEST(SceneTime, IsElapsedOverThePeriodAcrossTheTickCounterWrap) {
+TEST(SceneTime, IsElapsedOverThePeriodAndNeverStartsAgain) {
     EXPECT_FLOAT_EQ(SceneTimeFromTicks(1000, 1000, 100000), 0.0f);
     EXPECT_FLOAT_EQ(SceneTimeFromTicks(1000, 31000, 100000), 0.3f);
-    // Start 1 s before the 2^32 ms wrap, now 2 s after it: 3 s have passed.
-    EXPECT_FLOAT_EQ(SceneTimeFromTicks(0xFFFFFC18u, 2000u, 100000), 0.03f);
-    // After 2^32 ms the elapsed count wraps to 0 and the schedule runs from its start again.
-    EXPECT_FLOAT_EQ(SceneTimeFromTicks(5000u, 4999u, 100000), 42949.67f);
-    EXPECT_FLOAT_EQ(SceneTimeFromTicks(5000u, 5000u, 100000), 0.0f);
+    EXPECT_FLOAT_EQ(SceneTimeFromTicks(5000, 5000 + (uint64_t{1} << 32), 100000), 42949.67296f);
+    EXPECT_FLOAT_EQ(SceneTimeFromTicks(5000, 4999, 100000), 0.0f) << "a reading before the start is the start";
+}
+
+// ::GetTickCount wraps every 49.7 days; the count the scene reads goes on.
+TEST(WideningTickCount, CountsOnAcrossEveryWrapOfThe32BitCount) {
+    CFixedTickCount32 cClock(0xFFFFFFF0u);
+    EXPECT_EQ(cClock.GetTickCount64(), 0xFFFFFFF0u);
+    const struct {
+        uint32_t dwReading;
+        uint64_t nWide;
+    } aReadings[] = {{0x10u, 0x100000010u}, {0x10u, 0x100000010u}, {0x80000000u, 0x180000000u},
+                     {0xFFFFFFFFu, 0x1FFFFFFFFu}, {0u, 0x200000000u}, {5u, 0x200000005u}};
+    for (const auto& c : aReadings) {
+        SCOPED_TRACE(c.dwReading);
+        cClock.Set(c.dwReading);
+        EXPECT_EQ(cClock.GetTickCount64(), c.nWide);
+    }
 }
 
 struct RadiusCase {
@@ -99,11 +112,13 @@ TEST(SceneRingRadius, IsHalfUntil20sThenPulsesWithGrowingAmplitude) {
         // Amplitude 0.1 at 0.4 (the wave's phase 121 rad is near its crest), 0.2 from 0.6 on.
         {0.4f, 0.25f, 0.599881515},
         {0.6f, 0.0f, 0.339768617},
-        {0.9f, static_cast<float>(kPi / 8), 0.696876140},
+        {0.9f, static_cast<float>(kPi / 8), 0.696876390},
     };
+    nScenePeriod = 100000;
     for (const RadiusCase& c : aCases) {
         SCOPED_TRACE(testing::Message() << "t=" << c.t << " x=" << c.x);
         fSceneTime = c.t;
+        nSceneElapsedMs = static_cast<uint64_t>(std::llround(c.t * 100000.0));
         EXPECT_NEAR(SceneRingRadius(c.x), c.dExpected, 1e-6);
     }
     // The two pulsing pieces meet at 0.6.
@@ -120,6 +135,7 @@ protected:
     void SetUp() override {
         bSceneFirstFrame = true;
         nScenePeriod = 100000;
+        nSceneElapsedMs = 0;
         cSceneGlass.fCurveA = 0.0f;
         SetSceneClock(&cClock);
     }
@@ -127,19 +143,20 @@ protected:
         SetSceneClock(nullptr);
         bSceneFirstFrame = true;
     }
-    CFixedTickCount cClock{0xFFFF0000u};
+    // The Windows renderer's clock: the 32-bit system count, widened. It starts just below its wrap.
+    CFixedTickCount32 cClock{0xFFFF0000u};
 };
 
 TEST_F(SceneClock, LatchesOnTheFirstFrameSoThatFrameIsAtZero) {
     EXPECT_EQ(UpdateSceneTime().nFrame, 0);
     EXPECT_FLOAT_EQ(fSceneTime, 0.0f);
-    EXPECT_EQ(dwSceneStart, 0xFFFF0000u);
+    EXPECT_EQ(nSceneStartMs, 0xFFFF0000u);
     cClock.Advance(10000);  // across the wrap of the tick counter
     UpdateSceneTime();
     EXPECT_FLOAT_EQ(fSceneTime, 0.1f);
 }
 
-TEST_F(SceneClock, KeepsTheLastMorphAmountAfter70sAndUntil30sAfterAWrap) {
+TEST_F(SceneClock, KeepsTheLastMorphAmountAfter70sAndGoesOnPastThe32BitWrapOfTheElapsedCount) {
     UpdateSceneTime();
     cClock.Advance(20000);
     UpdateSceneTime();
@@ -152,10 +169,18 @@ TEST_F(SceneClock, KeepsTheLastMorphAmountAfter70sAndUntil30sAfterAWrap) {
     UpdateSceneTime();
     EXPECT_FLOAT_EQ(cSceneGlass.fCurveA, fLast);
     EXPECT_EQ(ComputeSchedule(fSceneTime).fCameraZ, -13.0f);
-    // 2^32 ms after the start the schedule begins again; the morph amount waits for 30 s.
-    cClock.Set(dwSceneStart + 5000);
-    UpdateSceneTime();
-    EXPECT_FLOAT_EQ(fSceneTime, 0.05f);
+    // A renderer drawing on past 2^32 ms (49.7 days) after its start: no drop-in, no morph again.
+    for (int n = 1; n <= 5; ++n) {
+        cClock.Advance(1u << 30);
+        UpdateSceneTime();
+    }
+    cClock.Advance(5000);
+    const SceneSchedule s = UpdateSceneTime();
+    EXPECT_EQ(nSceneElapsedMs, (uint64_t{5} << 30) + 105000u);
+    EXPECT_FLOAT_EQ(fSceneTime, 53688.1412f);
+    EXPECT_FALSE(s.bDropIn);
+    EXPECT_FALSE(s.bMorph);
+    EXPECT_EQ(s.fCameraZ, -13.0f);
     EXPECT_FLOAT_EQ(cSceneGlass.fCurveA, fLast);
 }
 

@@ -341,10 +341,17 @@ TEST_P(ScrollTexturesBadFile, IsTreatedAsMissing) {
     GLuint anNames[4] = {};
     EXPECT_EQ(LoadScrollTexturesFile(sPath.c_str(), anNames, 4, 1, 1), item.eExpected);
     EXPECT_FALSE(LoadScrollTextures(sPath.c_str(), anNames, 4, 1, 1));
+    // The shifted layers' one picture is refused alike, and leaves its outputs as they were.
+    GLuint nPicture = 0;
+    int nWidth = -1, nHeight = -1;
+    EXPECT_EQ(LoadScrollPictureFile(sPath.c_str(), nPicture, nWidth, nHeight), item.eExpected);
     if (item.fnBytes) {
         const std::vector<uint8_t> aBytes = item.fnBytes();
         EXPECT_FALSE(LoadScrollTexturesBytes(aBytes.data(), aBytes.size(), anNames, 4, 1, 1));
+        EXPECT_FALSE(LoadScrollPictureBytes(aBytes.data(), aBytes.size(), nPicture, nWidth, nHeight));
     }
+    EXPECT_EQ(nPicture, 0u);
+    EXPECT_EQ(nWidth, -1);
     EXPECT_EQ(anNames[0], 0u);
     EXPECT_EQ(anNames[3], 0u);
     GLuint nAfter = 0;

@@ -1,8 +1,10 @@
 // frames_soak: the frame renderer's scene drawn for a long run, the way the screensaver draws it for
 // hours: the real InitScene / DrawFrame on an EGL surfaceless context, the clock set through the
-// tick-count port and started close below 2^32, so the run crosses the tick counter's wrap as well as
-// the whole timeline (by default 100 000 frames 3 ms apart: 300 s of scene time, the wrap at 150 s). Every frame must draw without a GL error, the scene time must keep rising
-// through the wrap, and the resident memory at the end must be what it was once the run had settled.
+// tick-count port as the Windows renderer reads it (a 32-bit count, widened) and started close below
+// 2^32, so the run crosses the tick counter's wrap as well as the whole timeline (by default 100 000
+// frames 3 ms apart: 300 s of scene time, the wrap at 150 s). Every frame must draw without a GL
+// error, the scene time must keep rising through the wrap, and the resident memory at the end must be
+// what it was once the run had settled.
 //
 //   frames_soak [--frames N] [--step-ms MS] [--wrap-after-ms MS] [--size WxH] [--textures DIR]
 //
@@ -86,7 +88,7 @@ int main(int argc, char** argv) {
     }
     // The first frame's tick lies nWrapAfterMs below 2^32: the counter wraps that far into the run.
     const uint32_t dwStart = static_cast<uint32_t>(0x100000000LL - nWrapAfterMs);
-    CFixedTickCount cClock(dwStart);
+    CFixedTickCount32 cClock(dwStart);
     SetSceneClock(&cClock);
     ResizeViewport(static_cast<int>(nWidth), static_cast<int>(nHeight));
     if (!InitRenderState()) {

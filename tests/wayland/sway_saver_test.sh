@@ -3,7 +3,9 @@
 # (sway_session.sh). grim takes each output's picture, wtype types on a virtual keyboard, swaymsg adds
 # outputs and sets modes and scales, swayidle starts the saver after an idle time.
 #   sway_saver_test.sh CASE SAVER FRAMES_TOOL [KEEP.png]
-# CASE is one of: outputs scale hotplug ending idle lock fallback frames faults.
+# CASE is one of: outputs scale hotplug ending idle lock fallback frames faults; weston: the same
+# saver on the real Weston (no layer-shell: the fullscreen-window path), headless and nested in Xvfb;
+# kwin: on the real KWin of KDE Plasma (layer-shell), started by the package's autostart entry too.
 set -u
 case_name=$1 saver=$2 frames=$3 keep=${4:-}
 # The same threshold as the hack's pinned-moment test: the next frame (50 ms on) is well above it.
@@ -72,6 +74,39 @@ expect_moving() {
     done
     fail "$output does not move"
 }
+# Every picture after a surface's first waited for that surface's frame callback, in the protocol log
+# LOG, and each of two surfaces drew at least ten. A callback's id is free again once its done has
+# come, and the next new object of any kind may take it: each frame request's callback is followed as
+# an object, not by its number.
+expect_paced() {
+    tr -d '\0' < "$1" | python3 -c '
+import re, sys
+holder, pending, armed, pictures, attached, bad = {}, {}, {}, {}, set(), []
+for line in sys.stdin:
+    m = re.search(r"-> wl_surface@(\d+)\.frame\(new id wl_callback@(\d+)\)", line)
+    if m:
+        callback = {"done": False}
+        pending[m[1]] = holder[m[2]] = callback
+        continue
+    m = re.search(r"new id \w+@(\d+)", line)
+    if m: holder.pop(m[1], None); continue
+    m = re.search(r"wl_callback@(\d+)\.done\(", line)
+    if m:
+        callback = holder.pop(m[1], None)
+        if callback: callback["done"] = True
+        continue
+    m = re.search(r"-> wl_surface@(\d+)\.attach\(wl_buffer", line)
+    if m:
+        s = m[1]
+        if armed.get(s) and not armed[s]["done"]: bad.append(s)
+        attached.add(s); continue
+    m = re.search(r"-> wl_surface@(\d+)\.commit\(", line)
+    if m and m[1] in attached:
+        s = m[1]; attached.discard(s); armed[s] = pending.get(s); pictures[s] = pictures.get(s, 0) + 1
+print("pictures per surface:", dict(sorted(pictures.items())), "drawn without a frame callback:", len(bad))
+sys.exit(1 if bad or len(pictures) != 2 or min(pictures.values()) < 10 else 0)
+' || fail "a picture was drawn before its frame callback came (or too few pictures)"
+}
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
 find_saver() { saver_pid=$(pgrep -u "$user" -f "^$saver" | head -1); [ -n "$saver_pid" ]; }
 # Runs swayidle as the user with the words of LINE (quoted as in a shell) and waits for the saver it starts.
@@ -85,6 +120,103 @@ two_outputs='output HEADLESS-1 mode 960x540 position 0 0
 output HEADLESS-2 mode 640x480 position 960 0'
 
 case $case_name in
+weston)
+    # Headless (pixman), one output: weston-screenshooter (which needs --debug) takes the pinned moment.
+    command -v weston-screenshooter >/dev/null || fail "weston is missing (bash scripts/deps.sh installs it)"
+    run_as weston --backend=headless-backend.so --use-pixman --width=800 --height=600 --socket=wayland-1 \
+        --debug --idle-time=0 > "$work/sway.log" 2>&1 &
+    wait_for 60 test -S "$work/run/wayland-1" || fail "weston did not start"
+    shot() {
+        rm -f "$work/shots"/*.png
+        (cd "$work/shots" && run_as timeout 20 weston-screenshooter) >/dev/null 2>&1 &&
+            mv "$work/shots"/wayland-screenshot-*.png "$work/$2.png"
+    }
+    start_saver -time "$pinned_s"
+    expect_pinned headless 800x600
+    grep -q "no layer-shell" "$work/saver.log" || fail "the saver did not say it shows fullscreen windows"
+    # Started again while it runs, a second saver ends at once.
+    run_as "${saver_env[@]}" timeout 30 "$saver"; second=$?
+    [ "$second" -eq 0 ] || fail "the second saver ended with $second, not 0"
+    kill -0 "$saver_pid" 2>/dev/null || fail "the first saver ended when a second one started"
+    end_session
+    # Weston's headless outputs have no seat. Nested in an X server (started as the user, so it ends
+    # with the session), it has two outputs of different sizes, each an X window that import reads,
+    # and XTEST keys reach the focused saver through Weston's own keyboard.
+    printf '[core]\nidle-time=0\n[output]\nname=screen0\nmode=800x600\n[output]\nname=screen1\nmode=640x480\n' \
+        > "$work/weston.ini"
+    exec 3> "$work/display"
+    run_as Xvfb -displayfd 3 -screen 0 1500x700x24 -nolisten tcp -noreset > "$work/xvfb.log" 2>&1 &
+    exec 3>&-
+    wait_for 60 test -s "$work/display" || fail "Xvfb did not start"
+    x=:$(head -1 "$work/display")
+    run_as DISPLAY="$x" weston --backend=x11-backend.so --use-pixman --output-count=2 -c "$work/weston.ini" \
+        --socket=wayland-1 > "$work/sway.log" 2>&1 &
+    wait_for 60 test -S "$work/run/wayland-1" || fail "weston did not start on X"
+    window() { DISPLAY=$x xwininfo -name "Weston Compositor - $1" 2>/dev/null | awk '/Window id:/ { print $4 }'; }
+    shot() { DISPLAY=$x import -window "$(window "$1")" "$work/$2.png" 2>/dev/null; }
+    wait_for 60 eval '[ -n "$(window screen0)" ] && [ -n "$(window screen1)" ]' || fail "weston made no two outputs"
+    # There is no window manager: both come at the top left corner, one over the other.
+    DISPLAY=$x xdotool windowmove --sync "$(window screen1)" 850 0 || fail "xdotool could not move an output"
+    start_saver -time "$pinned_s"
+    expect_pinned screen0 800x600
+    expect_pinned screen1 640x480
+    DISPLAY=$x xdotool windowfocus --sync "$(window screen0)" key Escape || fail "xdotool could not type"
+    wait_saver_end 30 || fail "Escape did not end the saver"
+    [ "$ended_with" -eq 0 ] || fail "Escape ended the saver with $ended_with, not 0"
+    echo "Weston: the pinned moment on every output, a second saver ended at once, Escape ended it with 0"
+    ;;
+kwin)
+    # KWin's virtual backend with QPainter, two outputs, its fake input offered to the test's key tool.
+    # The installed kwin_wayland has a file capability, which a start as an ordinary user refuses: a
+    # plain copy runs.
+    fake_key=${VANTOREL_KWIN_FAKE_KEY:-}
+    [ -x "$fake_key" ] || fail "no kwin_fake_key (VANTOREL_KWIN_FAKE_KEY, built with the tests)"
+    command -v kwin_wayland >/dev/null || fail "kwin_wayland is missing (bash scripts/deps.sh installs kwin-wayland)"
+    install -m 755 "$(command -v kwin_wayland)" "$fake_key" "$work/bin/"
+    mkdir -p "$work/home"; chown "$user" "$work/home"
+    run_as HOME="$work/home" KWIN_COMPOSE=Q KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 dbus-run-session -- \
+        "$work/bin/kwin_wayland" --virtual --width 800 --height 600 --output-count 2 --socket wayland-1 \
+        --no-lockscreen --no-global-shortcuts > "$work/sway.log" 2>&1 &
+    wait_for 60 test -S "$work/run/wayland-1" || fail "kwin_wayland did not start"
+    press_kwin() { run_as "$work/bin/kwin_fake_key" "$1" || fail "kwin_fake_key $1 failed"; }
+    # KWin offers no capture without OpenGL compositing (no ScreenShot2 under QPainter): the protocol
+    # log tells what each output got. An overlay surface on each output, anchored to every edge,
+    # configured at the output's size and drawn at that size, each picture after its frame callback.
+    start_saver -d
+    log() { tr -d '\0' < "$work/saver.log"; }
+    # Each of the two surfaces has shown a dozen pictures.
+    drawn() { log | grep -o 'wl_surface@[0-9]*\.attach(wl_buffer' | sort | uniq -c | awk '$1 >= 12 { n++ } END { exit n < 2 }'; }
+    wait_for 60 drawn || fail "the saver drew too little on KWin"
+    wait_for 60 eval 'log | grep -q "wl_keyboard@[0-9]*\.enter("' || fail "the saver never had the keyboard"
+    modes=$(log | sed -n 's/.*wl_output@[0-9]*\.mode([0-9]*, \([0-9]*\), \([0-9]*\),.*/\1x\2/p' | sort | tr '\n' ' ')
+    overlays=$(log | grep -c 'get_layer_surface(new id zwlr_layer_surface_v1@[0-9]*, wl_surface@[0-9]*, wl_output@[0-9]*, 3, ')
+    configured=$(log | sed -n 's/.*zwlr_layer_surface_v1@\([0-9]*\)\.configure([0-9]*, \([0-9]*\), \([0-9]*\)).*/\1 \2x\3/p' | sort -u | awk '{print $2}' | tr '\n' ' ')
+    buffers=$(log | sed -n 's/.*create_buffer(new id wl_buffer@[0-9]*, 0, \([0-9]*\), \([0-9]*\),.*/\1x\2/p' | sort -u | tr '\n' ' ')
+    [ "$modes" = "800x600 800x600 " ] || fail "KWin's outputs: $modes"
+    [ "$overlays" -eq 2 ] || fail "$overlays overlay surfaces for 2 outputs"
+    [ "$(log | grep -c 'set_anchor(15)')" -eq 2 ] || fail "the overlays are not anchored to every edge"
+    [ "$configured" = "800x600 800x600 " ] || fail "the overlays were configured at $configured"
+    [ "$buffers" = "800x600 " ] || fail "pictures of $buffers, not the outputs' 800x600"
+    press_kwin 1
+    wait_saver_end 30 || fail "Escape (KWin's fake input) did not end the saver"
+    [ "$ended_with" -eq 0 ] || fail "Escape ended the saver with $ended_with, not 0"
+    expect_paced "$work/saver.log"
+    # The package's autostart entry for Plasma, as Plasma runs it (its Exec words, the timeout made
+    # short): swayidle starts the saver once the session is idle, and a key ends the saver.
+    entry=$here/../../packaging/linux/vantorel-wayland-idle.desktop
+    grep -qx 'Exec=swayidle -w timeout 300 "vantorel-wayland &"' "$entry" || fail "the entry runs $(grep ^Exec= "$entry")"
+    exec_line=$(sed -n 's/^Exec=//p' "$entry")
+    [ -n "$exec_line" ] || fail "no Exec line in $entry"
+    exec_line=${exec_line/timeout 300/timeout 2}
+    # With the protocol log (swayidle's and the saver's), the key waits for the keyboard's focus.
+    start_idle "WAYLAND_DEBUG=client ${exec_line/vantorel-wayland/$saver}"
+    wait_for 60 eval 'tr -d "\0" < "$work/swayidle.log" | grep -q "wl_keyboard@[0-9]*\.enter("' ||
+        fail "the saver from the autostart entry never had the keyboard"
+    press_kwin 57
+    wait_for 30 gone "$saver_pid" || fail "a key did not end the saver started by the autostart entry"
+    echo "KWin: an overlay on each of its two outputs, configured and drawn at 800x600, paced by frame" \
+         "callbacks; Escape ended it with 0; the autostart entry's swayidle started it and a key ended it"
+    ;;
 outputs)
     # Two outputs of different size and aspect: each shows the pinned moment at its own size.
     start_sway "$two_outputs"
@@ -324,37 +456,7 @@ frames)
     kill -TERM "$bg_pid"
     deadline=$(( $(date +%s) + 30 ))
     while before "$deadline"; do kill -0 "$bg_runner" 2>/dev/null || break; sleep 0.05; done
-    # Every picture after a surface's first waited for that surface's frame callback.
-    # Every picture after a surface's first waited for that surface's frame callback. A callback's id
-    # is free again once its done has come, and the next new object of any kind may take it: each
-    # frame request's callback is followed as an object, not by its number.
-    tr -d '\0' < "$bg_log" | python3 -c '
-import re, sys
-holder, pending, armed, pictures, attached, bad = {}, {}, {}, {}, set(), []
-for line in sys.stdin:
-    m = re.search(r"-> wl_surface@(\d+)\.frame\(new id wl_callback@(\d+)\)", line)
-    if m:
-        callback = {"done": False}
-        pending[m[1]] = holder[m[2]] = callback
-        continue
-    m = re.search(r"new id \w+@(\d+)", line)
-    if m: holder.pop(m[1], None); continue
-    m = re.search(r"wl_callback@(\d+)\.done\(", line)
-    if m:
-        callback = holder.pop(m[1], None)
-        if callback: callback["done"] = True
-        continue
-    m = re.search(r"-> wl_surface@(\d+)\.attach\(wl_buffer", line)
-    if m:
-        s = m[1]
-        if armed.get(s) and not armed[s]["done"]: bad.append(s)
-        attached.add(s); continue
-    m = re.search(r"-> wl_surface@(\d+)\.commit\(", line)
-    if m and m[1] in attached:
-        s = m[1]; attached.discard(s); armed[s] = pending.get(s); pictures[s] = pictures.get(s, 0) + 1
-print("pictures per surface:", dict(sorted(pictures.items())), "drawn without a frame callback:", len(bad))
-sys.exit(1 if bad or len(pictures) != 2 or min(pictures.values()) < 10 else 0)
-' || fail "a picture was drawn before its frame callback came (or too few pictures)"
+    expect_paced "$bg_log"
     ;;
 *)
     fail "unknown case $case_name"

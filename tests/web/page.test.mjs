@@ -5,7 +5,7 @@
 //
 // Environment (set by tests/web/CMakeLists.txt):
 //   VANTOREL_SITE      build/web/site           VANTOREL_ZIP     the zip of the self-contained page
-//   VANTOREL_FRAMES    the native vantorel-frames (build/linux/bin/vantorel-frames)
+//   VANTOREL_FRAMES    the native vantorel-frames the web build drew its pictures with
 //   VANTOREL_GOLDEN    tests/golden             VANTOREL_CHROMIUM  Debian's chromium-headless-shell
 //   VANTOREL_DIST      build/web/dist (the release's zips)    VANTOREL_PYTHON  python3 with jsonschema
 //   VANTOREL_WEB_SOURCE  renderer/web (make_page.mjs, to write a next version's service worker)
@@ -30,7 +30,7 @@ const framesTool = required('VANTOREL_FRAMES');
 const golden = required('VANTOREL_GOLDEN');
 const chromiumPath = required('VANTOREL_CHROMIUM');
 assert.ok(existsSync(framesTool),
-  `no ${framesTool}: build it with cmake --preset linux && cmake --build --preset linux --target vantorel-frames`);
+  `no ${framesTool}: the web build makes it (cmake --build --preset web)`);
 
 // Generous: SwiftShader on a shared two-core machine sets up 512 textures per page load.
 const kDeadline = 120000;
@@ -105,6 +105,14 @@ function difference(a, b) {
   return { mean: sum / (a.width * a.height * 3), worstBlock };
 }
 
+// Peak signal to noise over all channels, in dB (Infinity for the same pixels).
+function psnr(a, b) {
+  assert.deepEqual([a.width, a.height], [b.width, b.height], 'picture sizes');
+  let sum = 0;
+  for (let i = 0; i < a.rgb.length; ++i) sum += (a.rgb[i] - b.rgb[i]) ** 2;
+  return sum === 0 ? Infinity : 10 * Math.log10(255 * 255 / (sum / a.rgb.length));
+}
+
 // The same picture as the renderer's own: below 1 of 255 on average, and no region visibly off.
 function assertSamePicture(got, want, what) {
   const d = difference(got, want);
@@ -148,7 +156,8 @@ function framesPicture(size, seconds) {
 before(async () => {
   scratch = mkdtempSync(join(tmpdir(), 'vantorel-web-'));
   // The renderer's own pictures of the moments the page is compared at, drawn in one run per size.
-  const times = ['5', '25', '45', '75', '100'];
+  // One year (31536000 s) into a run too: the tumble there comes from the exact elapsed time.
+  const times = ['5', '25', '45', '75', '100', '31536000'];
   execFileSync(framesTool, ['--size', '1024x768', '--out', scratch, ...times.flatMap((t) => ['--time', t])]);
   native = {};
   for (const t of times) native[t] = decodePng(readFileSync(join(scratch, `frame-${t}000.png`)));
@@ -194,11 +203,27 @@ async function closeClean(opened) {
 }
 
 test('the stills at 1024x768 are the frame renderer\'s pictures of the same moments', async () => {
-  for (const t of ['5', '25', '45', '75', '100']) {
+  for (const t of ['5', '25', '45', '75', '100', '31536000']) {
     const opened = await openPage(1024, 768, `${origin}/?t=${t}`);
     await frameDrawn(opened.page);
     assertSamePicture(await shot(opened.page), native[t], `t = ${t} s`);
     await closeClean(opened);
+  }
+});
+
+test('one texture a layer (the page\'s own) and ?layers=precomputed draw the same stills at 1024x768', async () => {
+  for (const t of ['5', '25', '45', '75', '100']) {
+    const shots = {};
+    for (const layers of ['shifted', 'precomputed']) {
+      const opened = await openPage(1024, 768, `${origin}/?t=${t}${layers === 'precomputed' ? '&layers=precomputed' : ''}`);
+      await frameDrawn(opened.page);
+      assert.equal(await opened.page.evaluate(() => window.vantorel.layers), layers);
+      shots[layers] = await shot(opened.page);
+      await closeClean(opened);
+    }
+    const db = psnr(shots.shifted, shots.precomputed);
+    console.log(`t = ${t} s: ${db.toFixed(1)} dB between the layer forms`);
+    assert.ok(db >= 60, `t = ${t} s: the layer forms are ${db.toFixed(1)} dB apart`);
   }
 });
 
@@ -453,6 +478,22 @@ test('the Wallpaper Engine zip: project.json, and the page under Wallpaper Engin
   await closeClean(opened);
 });
 
+test('a page capped at 1 frame a second draws at once after a resize, not a second later', async () => {
+  const opened = await openHosted(640, 480, `${origin}/?fps=1`);
+  const page = opened.page;
+  assert.equal(await page.evaluate(() => window.vantorel.fps), 1);
+  // Into the scene, then just past a capped frame: the next one is most of a second away.
+  await page.clock.runFor(5000);
+  const frames = await page.evaluate(() => window.vantorel.frames);
+  for (let n = 0; n < 100 && (await page.evaluate(() => window.vantorel.frames)) === frames; ++n) await page.clock.runFor(16);
+  assert.ok(await page.evaluate((n) => window.vantorel.frames > n, frames), 'a capped frame within the second');
+  await page.setViewportSize({ width: 400, height: 300 });
+  await page.clock.runFor(100);
+  assert.deepEqual(await page.evaluate(() => [window.vantorel.width, window.vantorel.height]), [400, 300], 'drawn at the new size');
+  await assertSceneMoment(page, 400, 300, 'right after the resize');
+  await closeClean(opened);
+});
+
 test('a hidden page draws nothing, and the address makes a wallpaper of the plain page', async () => {
   const opened = await openHosted(640, 480, `${origin}/?wallpaper&scale=0.5&fps=30`);
   const page = opened.page;
@@ -471,6 +512,27 @@ test('a hidden page draws nothing, and the address makes a wallpaper of the plai
   await closeClean(opened);
 });
 
+// The installable page's next version: another index.html and page.js (it sets pageVersionForTest),
+// its service worker written for them as the build writes it.
+function nextVersion(folder) {
+  const next = mkdtempSync(join(scratch, 'next-'));
+  execFileSync('cp', ['-r', `${folder}/.`, next]);
+  writeFileSync(join(next, 'page.js'), readFileSync(join(next, 'page.js'), 'utf8') + '\nwindow.pageVersionForTest = 2;\n');
+  writeFileSync(join(next, 'index.html'),
+    readFileSync(join(next, 'index.html'), 'utf8').replace('<title>', '<meta name="version-for-test" content="2">\n<title>'));
+  execFileSync(process.execPath, [join(webSource, 'make_page.mjs'), 'worker', webSource, next]);
+  return next;
+}
+
+// Which version the page runs: 1 (the release's) or 2, by each of the files it loaded.
+async function pageVersions(page) {
+  return page.evaluate(() => [document.querySelector('meta[name="version-for-test"]') ? 2 : 1, window.pageVersionForTest ?? 1]);
+}
+
+async function controlled(page) {
+  await page.waitForFunction(() => navigator.serviceWorker.controller !== null, null, { timeout: kDeadline });
+}
+
 test('the installable page: no installability errors, offline the same still, a new version taken up', async () => {
   let root = unzipRelease('site');
   const port = await serveFolder(() => root);
@@ -486,7 +548,7 @@ test('the installable page: no installability errors, offline the same still, a 
   const opened = await openPage(320, 240, `${site}/?t=25`);
   const page = opened.page;
   await frameDrawn(page);
-  await page.waitForFunction(() => navigator.serviceWorker.controller !== null, null, { timeout: kDeadline });
+  await controlled(page);
   const cdp = await page.context().newCDPSession(page);
   const { installabilityErrors } = await cdp.send('Page.getInstallabilityErrors');
   assert.deepEqual(installabilityErrors, [], 'installability errors');
@@ -499,14 +561,73 @@ test('the installable page: no installability errors, offline the same still, a 
   assertSamePicture(await shot(page), online, 'offline against online at t = 25 s');
   await page.context().setOffline(false);
 
-  // The next version: another page.js, its service worker written for it as the build writes it.
-  const next = mkdtempSync(join(scratch, 'next-'));
-  execFileSync('cp', ['-r', `${root}/.`, next]);
-  writeFileSync(join(next, 'page.js'), readFileSync(join(next, 'page.js'), 'utf8') + '\nwindow.pageVersionForTest = 2;\n');
-  execFileSync(process.execPath, [join(webSource, 'make_page.mjs'), 'worker', webSource, next]);
-  root = next;
+  root = nextVersion(root);
   await page.reload();
   await page.waitForFunction(() => window.pageVersionForTest === 2 && window.vantorel.frames > 0, null, { timeout: kDeadline });
   assert.deepEqual(await page.evaluate(async () => (await caches.keys()).length), 1, 'one version cached');
+  await closeClean(opened);
+});
+
+test('a new version served with one stale file is not installed: the version before stays, also offline', async () => {
+  const release = unzipRelease('site');
+  const next = nextVersion(release);
+  // The next version's worker and index.html, but the release's page.js: an upload half done.
+  const mixed = mkdtempSync(join(scratch, 'mixed-'));
+  execFileSync('cp', ['-r', `${next}/.`, mixed]);
+  execFileSync('cp', [join(release, 'page.js'), mixed]);
+  let root = release;
+  const site = `http://127.0.0.1:${await serveFolder(() => root)}`;
+  const opened = await openPage(320, 240, `${site}/?t=25`);
+  const page = opened.page;
+  await frameDrawn(page);
+  await controlled(page);
+  const cachesBefore = await page.evaluate(() => caches.keys());
+
+  root = mixed;
+  const outcome = await page.evaluate(async () => {
+    const registration = await navigator.serviceWorker.getRegistration();
+    await registration.update();
+    const worker = registration.installing;
+    if (!worker) return 'no new worker';
+    return new Promise((resolve) => {
+      const settled = () => { if (['redundant', 'activated'].includes(worker.state)) resolve(worker.state); };
+      worker.addEventListener('statechange', settled);
+      settled();
+    });
+  });
+  assert.equal(outcome, 'redundant', 'the mixed version\'s install');
+  assert.deepEqual(await page.evaluate(() => caches.keys()), cachesBefore, 'the caches');
+  await page.context().setOffline(true);
+  await page.reload();
+  await frameDrawn(page);
+  assert.deepEqual(await pageVersions(page), [1, 1], 'offline: the version before');
+  assertSamePicture(await shot(page), decodePng(readFileSync(join(golden, 'frame-25000.png'))), 'offline at t = 25 s');
+  // The upload done, the next visit takes the new version up whole.
+  await page.context().setOffline(false);
+  root = next;
+  await page.reload();
+  await page.waitForFunction(() => window.pageVersionForTest === 2 && window.vantorel.frames > 0, null, { timeout: kDeadline });
+  assert.deepEqual(await pageVersions(page), [2, 2], 'the new version');
+  await closeClean(opened);
+});
+
+test('two copies of the page on one origin keep each its own version, also offline', async () => {
+  const release = unzipRelease('site');
+  const both = mkdtempSync(join(scratch, 'scopes-'));
+  execFileSync('cp', ['-r', release, join(both, 'vantorel')]);
+  execFileSync('cp', ['-r', nextVersion(release), join(both, 'vantorel-beta')]);
+  const site = `http://127.0.0.1:${await serveFolder(both)}`;
+  const opened = await openPage(320, 240, `${site}/vantorel/?t=25`);
+  const page = opened.page;
+  await controlled(page);
+  await page.goto(`${site}/vantorel-beta/?t=25`);
+  await controlled(page);
+  assert.equal((await page.evaluate(() => caches.keys())).length, 2, 'caches');
+  await page.context().setOffline(true);
+  for (const [copy, version] of [['vantorel', 1], ['vantorel-beta', 2]]) {
+    await page.goto(`${site}/${copy}/?t=25`);
+    await frameDrawn(page);
+    assert.deepEqual(await pageVersions(page), [version, version], `offline: ${copy}`);
+  }
   await closeClean(opened);
 });

@@ -256,31 +256,6 @@ INSTANTIATE_TEST_SUITE_P(Cases, PreviewEnds, testing::Values(
 
 // ---- what the form draws, built in a host of this process ---------------------------------------
 
-// The pixels of a window of this process, top row first, as 0x00RRGGBB.
-std::vector<std::uint32_t> PixelsOf(HWND hWnd, int nWidth, int nHeight) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = nWidth;
-    info.bmiHeader.biHeight = -nHeight;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* pBits = nullptr;
-    HDC hWindow = GetDC(hWnd);
-    HBITMAP hBitmap = CreateDIBSection(hWindow, &info, DIB_RGB_COLORS, &pBits, nullptr, 0);
-    HDC hMemory = CreateCompatibleDC(hWindow);
-    HGDIOBJ hOld = SelectObject(hMemory, hBitmap);
-    BitBlt(hMemory, 0, 0, nWidth, nHeight, hWindow, 0, 0, SRCCOPY);
-    GdiFlush();
-    const auto* p = static_cast<const std::uint32_t*>(pBits);
-    std::vector<std::uint32_t> a(p, p + static_cast<std::size_t>(nWidth) * nHeight);
-    SelectObject(hMemory, hOld);
-    DeleteDC(hMemory);
-    DeleteObject(hBitmap);
-    ReleaseDC(hWnd, hWindow);
-    for (auto& n : a) n &= 0xFFFFFF;
-    return a;
-}
-
 // The still as Vantorel.scr carries it, top row first, as 0x00RRGGBB.
 std::vector<std::uint32_t> StillOf(HMODULE hPictures) {
     HBITMAP hStill = static_cast<HBITMAP>(LoadImageW(hPictures, MAKEINTRESOURCEW(110), IMAGE_BITMAP, 0, 0,
@@ -323,7 +298,7 @@ TEST_P(PreviewPicture, IsTheStillAtTheTopLeftUnscaledOnBlack) {
         RedrawWindow(host.Get(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
         PumpFor(300);
 
-        const std::vector<std::uint32_t> aHost = PixelsOf(host.Get(), c.nWidth, c.nHeight);
+        const std::vector<std::uint32_t> aHost = vtest::PixelsOf(host.Get(), c.nWidth, c.nHeight);
         int nWrongStill = 0, nWrongBlack = 0;
         for (int y = 0; y < c.nHeight; ++y) {
             for (int x = 0; x < c.nWidth; ++x) {

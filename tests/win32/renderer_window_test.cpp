@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -129,6 +130,97 @@ TEST_F(RendererRun, AClosedWindowEndsItWithExitCodeZero) {
     PostMessageA(hWnd, WM_CLOSE, 0, 0);
     ExpectEndedCleanly(0);
 }
+
+// ---- the display's power: what the system sends, and what the screen shows then --------------------
+
+std::vector<std::uint32_t> Screen() { return vtest::PixelsOf(nullptr, 1024, 768); }
+
+// The scene moves: the screen shows a picture other than aFrom (waited for).
+bool MovesFrom(const std::vector<std::uint32_t>& aFrom) {
+    return vtest::WaitUntil([&] { return Screen() != aFrom; }, kWindowDeadlineMs);
+}
+
+// Pictures a third of a second apart until nInARow of them in a row each differ from the one before
+// (bChanging) or equal it; the last is left in aLast.
+bool WaitForPictures(bool bChanging, int nInARow, std::vector<std::uint32_t>& aLast) {
+    aLast = Screen();
+    int n = 0;
+    return vtest::WaitUntil(
+        [&] {
+            Sleep(330);
+            std::vector<std::uint32_t> a = Screen();
+            n = (a != aLast) == bChanging ? n + 1 : 0;
+            aLast.swap(a);
+            return n >= nInARow;
+        },
+        2 * kWindowDeadlineMs);
+}
+
+// The scene is under way: three changes in a row. Until the tube drops into view (some 6 s in) the
+// screen shows the still backdrop, and the start-up changes it once or twice only.
+bool SceneUnderWay() {
+    std::vector<std::uint32_t> a;
+    return WaitForPictures(true, 3, a);
+}
+
+// The scene stands still (once the frame under way when the display went off is on the screen), and
+// stays so while the clock moves on two seconds, over which the live scene always changes.
+testing::AssertionResult StandsStill(std::vector<std::uint32_t>& aStill) {
+    if (!WaitForPictures(false, 1, aStill)) return testing::AssertionFailure() << "the scene never stood still";
+    Sleep(2000);
+    if (Screen() != aStill) return testing::AssertionFailure() << "the scene moved with the display off";
+    return testing::AssertionSuccess();
+}
+
+TEST_F(RendererRun, DrawsNothingWhileTheDisplayIsOffAndTheMomentReachedAtOnceWhenItComesBack) {
+    ASSERT_TRUE(SceneUnderWay()) << "the live scene does not move";
+    std::vector<std::uint32_t> aStill;
+    // Windows 7 says it with the monitor's power alone; later systems with the console's display state,
+    // which also knows dimmed (still seen, so still drawn).
+    const struct {
+        const char* pszWhat;
+        const GUID& setting;
+        DWORD nValue;
+        bool bDraws;
+    } aSteps[] = {
+        {"monitor off", vtest::kMonitorPowerOn, 0, false}, {"monitor on", vtest::kMonitorPowerOn, 1, true},
+        {"console off", vtest::kConsoleDisplayState, 0, false}, {"console dimmed", vtest::kConsoleDisplayState, 2, true},
+        {"console off again", vtest::kConsoleDisplayState, 0, false}, {"console on", vtest::kConsoleDisplayState, 1, true},
+    };
+    for (const auto& step : aSteps) {
+        SCOPED_TRACE(step.pszWhat);
+        ASSERT_TRUE(vtest::SendPowerSetting(hWnd, step.setting, step.nValue));
+        // Nothing else is sent after "on": the notification alone has to wake the waiting loop.
+        if (step.bDraws) {
+            EXPECT_TRUE(MovesFrom(aStill)) << "still the picture of when the display went off";
+        } else {
+            ASSERT_TRUE(StandsStill(aStill));
+        }
+    }
+    PostMessageA(hWnd, WM_CLOSE, 0, 0);
+    ExpectEndedCleanly(0);
+}
+
+// With the display off the loop waits for messages, and those that end a run still end it.
+class RendererDisplayOff : public RendererRun, public testing::WithParamInterface<bool> {};
+
+TEST_P(RendererDisplayOff, EndsOnEscapeOrACloseRequest) {
+    const bool bEscape = GetParam();
+    ASSERT_TRUE(vtest::WaitUntil([&] { return GetForegroundWindow() == hWnd; }, 10000));
+    ASSERT_TRUE(SceneUnderWay()) << "the live scene does not move";
+    ASSERT_TRUE(vtest::SendPowerSetting(hWnd, vtest::kConsoleDisplayState, 0));
+    std::vector<std::uint32_t> aStill;
+    ASSERT_TRUE(StandsStill(aStill));
+    if (bEscape) {
+        vtest::PressKey(VK_ESCAPE, 200);
+    } else {
+        PostMessageA(hWnd, WM_CLOSE, 0, 0);
+    }
+    ExpectEndedCleanly(bEscape ? VK_ESCAPE : 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(EscapeOrClose, RendererDisplayOff, testing::Bool(),
+                         [](const testing::TestParamInfo<bool>& info) { return info.param ? "Escape" : "Close"; });
 
 // Pictures the front-end has not written are not worth a message: the renderer starts without
 // Nerlo01.bmp as quietly as with it, no "Error" box, no window but its own.

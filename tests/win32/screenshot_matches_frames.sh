@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The renderer under Wine shows exactly the headless frame renderer's picture, on every monitor at that
-# monitor's size: with `--time 6` (and 75) each monitor's part of a screenshot is vantorel-frames'
+# monitor's size: with `--time 6` (and 75, and one year) each monitor's part of a screenshot is vantorel-frames'
 # frame of that moment at that size, and not the frame a millisecond later. Without --time every monitor moves. A monitor whose
 # scene is refused (VANTOREL_REFUSE_MONITOR_SCENE) is black while the others go on. Once Escape ended a
 # run, the whole display shows the desktop again.
@@ -86,12 +86,15 @@ wait_for_screen() {  # check [its arguments]
 # 0.005 at 75 s. At 75 s the tube's shape is the morph amount carried from the frames before 70 s, so
 # every monitor must have its own run of the scene's frames to match.
 threshold=0.002
-moments=(6 75)
+# A year into a run the tumble comes from the exact elapsed time: the renderer draws it as the frame
+# renderer does, at once.
+moments=(6 75 31536000)
 for i in "${!monitors[@]}"; do
     size=${monitors[$i]%%+*}
     mkdir -p "$work/frames-$i"
     "$frames" --textures "$work/textures" --size "$size" --out "$work/frames-$i" \
-        --time 6 --time 6.001 --time 75 --time 75.001 >/dev/null || fail "vantorel-frames at $size"
+        --time 6 --time 6.001 --time 75 --time 75.001 --time 31536000 --time 31536000.001 >/dev/null ||
+        fail "vantorel-frames at $size"
 done
 pinned_matches() {  # milliseconds
     local i

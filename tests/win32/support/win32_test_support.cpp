@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstdio>
+#include <cstring>
 
 namespace vtest {
 
@@ -139,6 +141,55 @@ COLORREF ScreenPixel(POINT pt) {
     const COLORREF c = GetPixel(hdc, pt.x, pt.y);
     ReleaseDC(nullptr, hdc);
     return c;
+}
+
+std::vector<std::uint32_t> PixelsOf(HWND hWnd, int nWidth, int nHeight) {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = nWidth;
+    info.bmiHeader.biHeight = -nHeight;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* pBits = nullptr;
+    HDC hWindow = GetDC(hWnd);
+    HBITMAP hBitmap = CreateDIBSection(hWindow, &info, DIB_RGB_COLORS, &pBits, nullptr, 0);
+    HDC hMemory = CreateCompatibleDC(hWindow);
+    HGDIOBJ hOld = SelectObject(hMemory, hBitmap);
+    BitBlt(hMemory, 0, 0, nWidth, nHeight, hWindow, 0, 0, SRCCOPY);
+    GdiFlush();
+    const auto* p = static_cast<const std::uint32_t*>(pBits);
+    std::vector<std::uint32_t> a(p, p + static_cast<std::size_t>(nWidth) * nHeight);
+    SelectObject(hMemory, hOld);
+    DeleteDC(hMemory);
+    DeleteObject(hBitmap);
+    ReleaseDC(hWnd, hWindow);
+    for (auto& n : a) n &= 0xFFFFFF;
+    return a;
+}
+
+const GUID kConsoleDisplayState = {0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
+const GUID kMonitorPowerOn = {0x02731015, 0x4510, 0x4526, {0x99, 0xe6, 0xe5, 0xa1, 0x7e, 0xbd, 0x1a, 0xea}};
+
+bool SendPowerSetting(HWND hWnd, const GUID& setting, DWORD nValue) {
+    HANDLE hProcess = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, WindowProcessId(hWnd));
+    if (!hProcess) return false;
+    // The record as Windows hands it over: the GUID, the data length, one DWORD of data.
+    unsigned char aRecord[offsetof(POWERBROADCAST_SETTING, Data) + sizeof(DWORD)];
+    const DWORD nLength = sizeof(DWORD);
+    std::memcpy(aRecord, &setting, sizeof setting);
+    std::memcpy(aRecord + offsetof(POWERBROADCAST_SETTING, DataLength), &nLength, sizeof nLength);
+    std::memcpy(aRecord + offsetof(POWERBROADCAST_SETTING, Data), &nValue, sizeof nValue);
+    void* pRemote = VirtualAllocEx(hProcess, nullptr, sizeof aRecord, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    bool bHandled = false;
+    if (pRemote && WriteProcessMemory(hProcess, pRemote, aRecord, sizeof aRecord, nullptr)) {
+        DWORD_PTR nResult = 0;
+        bHandled = SendMessageTimeoutW(hWnd, WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE,
+                                       reinterpret_cast<LPARAM>(pRemote), SMTO_NORMAL, kPromptMs, &nResult) != 0;
+    }
+    // A message that timed out may still be handled later: its record stays where it is.
+    if (pRemote && bHandled) VirtualFreeEx(hProcess, pRemote, 0, MEM_RELEASE);
+    CloseHandle(hProcess);
+    return bHandled;
 }
 
 namespace {

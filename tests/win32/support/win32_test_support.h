@@ -4,6 +4,7 @@
 #pragma once
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -56,6 +57,19 @@ bool WaitUntil(const std::function<bool()>& fnCondition, DWORD nTimeoutMs);
 // A point of the window's client area on the screen, and the colour the screen shows at a point.
 POINT ClientPoint(HWND hWnd, int x, int y);
 COLORREF ScreenPixel(POINT pt);
+
+// The pixels of a window of this process, or with hWnd null of the screen (any process's windows, as
+// shown) from its top left, top row first, as 0x00RRGGBB.
+std::vector<std::uint32_t> PixelsOf(HWND hWnd, int nWidth, int nHeight);
+
+// The display-power settings a program registers for (RegisterPowerSettingNotification), written
+// from their names here, not taken from the product.
+extern const GUID kConsoleDisplayState;  // Windows 8 and later: 0 off, 1 on, 2 dimmed
+extern const GUID kMonitorPowerOn;       // Windows 7: 0 off, 1 on
+// Tells the window what the system tells it when that setting changes to nValue (Wine sends none of
+// its own): a POWERBROADCAST_SETTING written into the memory of the window's process and
+// WM_POWERBROADCAST / PBT_POWERSETTINGCHANGE sent with its address. True once the window handled it.
+bool SendPowerSetting(HWND hWnd, const GUID& setting, DWORD nValue);
 
 // Waits until the settings dialog is ready for input and follows the pointer: shown, enabled, in the
 // foreground, its thread back in its message loop with nothing left to paint, and its cancel button
