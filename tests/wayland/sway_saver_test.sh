@@ -229,13 +229,19 @@ lock)
     # overlay on top with the keyboard, so the saver sees the first key and ends, and the lock shows;
     # a session lock (ext-session-lock) takes the keyboard and the saver ends at once. Either way no
     # saver is left to show after unlocking.
-    start_idle "$line"
+    # The saver comes through a command that notes each start, as the idle daemon's next period after
+    # the lock starts it again.
+    printf '#!/bin/sh\necho started >> %s/run/saver-starts\nexec %s "$@"\n' "$work" "$saver" > "$work/bin/noted-saver"
+    chmod 755 "$work/bin/noted-saver"
+    start_idle "${line/\'$saver/\'$work/bin/noted-saver}"
     expect_moving HEADLESS-2
     swaylock_up() { pgrep -u "$user" -x swaylock >/dev/null; }
     wait_for 60 swaylock_up || fail "swayidle did not start swaylock"
     # swaylock's screen is plain white; the scene's mean brightness is far below.
     locked() { shot "$1" locked && less 0.9 "$(convert "$work/locked.png" -colorspace Gray -format '%[fx:mean]' info:)"; }
     sleep 1
+    starts() { grep -c . "$work/run/saver-starts" 2>/dev/null || echo 0; }
+    first_starts=$(starts)
     press a
     wait_for 30 gone "$saver_pid" || fail "the saver went on under swaylock after a key: unlocking would show it again"
     swaylock_up || fail "the key meant for the lock ended swaylock"
@@ -243,6 +249,23 @@ lock)
         wait_for 30 locked "$o" || fail "after the saver ended $o does not show the lock screen"
     done
     echo "swaylock came over the saver; the first key ended the saver, and the lock stays and shows"
+    # Idle again behind the lock: swayidle starts the saver again. It never gets the keyboard there, so
+    # it ends by itself, and unlocking shows the desktop, with no saver left to show.
+    wait_for 60 eval '[ "$(starts)" -gt "$first_starts" ]' || fail "swayidle did not start the saver again behind the lock"
+    no_saver() { ! find_saver; }
+    wait_for 30 no_saver || fail "the saver started behind the lock went on: unlocking would show it"
+    swaylock_up || fail "the lock went away"
+    kill "$(pgrep -u "$user" -x swayidle)"
+    wait_for 30 eval '! pgrep -u "$user" -x swayidle >/dev/null' || fail "swayidle did not end"
+    kill -USR1 $(pgrep -u "$user" -x swaylock)
+    wait_for 30 eval '! swaylock_up' || fail "swaylock did not unlock on SIGUSR1"
+    # The desktop: sway's plain background, no scene on it.
+    desktop() { shot "$1" unlocked && [ "$(identify -format '%k' "$work/unlocked.png")" -le 4 ]; }
+    for o in HEADLESS-1 HEADLESS-2; do
+        wait_for 30 desktop "$o" || fail "after unlocking $o does not show the desktop ($(identify -format '%k' "$work/unlocked.png") colours)"
+    done
+    no_saver || fail "a saver is left after unlocking"
+    echo "idle again behind the lock, the saver started and ended by itself; unlocking showed the desktop"
     ;;
 faults)
     # Pictures the driver could not show: the first swaps fail. Each output still gets its picture, one
