@@ -28,6 +28,8 @@ packages=(
   # grim takes pictures of outputs, wtype types, swayidle starts the saver when idle and swaylock
   # locks over it
   libwayland-dev wayland-protocols sway grim wtype swayidle swaylock
+  # outputs the tests switch off in a headless sway (wlroots' headers)
+  libwlroots-dev
   # the Linux release: the Debian package (dpkg-shlibdeps, lintian) and its manual page (man -l)
   dpkg-dev fakeroot lintian man-db groff-base
   # the web page: Emscripten, and the headless browser its tests drive (through playwright-core from npm)
