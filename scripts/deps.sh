@@ -34,6 +34,8 @@ packages=(
   # the fullscreen-window path on the real Weston (its screenshooter included); KDE Plasma's KWin, and
   # the description of its fake input, which the test's key tool speaks
   weston kwin-wayland plasma-wayland-protocols
+  # outputs the tests switch off in a headless sway (wlroots' headers)
+  libwlroots-dev
   # the Linux release: the Debian package (dpkg-shlibdeps, lintian) and its manual page (man -l)
   dpkg-dev fakeroot lintian man-db groff-base
   # the web page: Emscripten, and the headless browser its tests drive (through playwright-core from npm)

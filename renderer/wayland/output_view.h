@@ -67,6 +67,10 @@ public:
     CFramePacer& Pacer() { return cPacer; }
     CFrameRateMeter& Meter() { return cMeter; }
 
+    // For the tests: the context is never made current on this surface, as a driver that lost it.
+    void RefuseCurrent() { bRefusesCurrent = true; }
+    bool RefusesCurrent() const { return bRefusesCurrent; }
+
     // True the first time it is asked: the swap interval belongs to the surface and is set once.
     bool TakeFirstCurrent() {
         const bool bFirst = !bMadeCurrent;
@@ -104,6 +108,7 @@ private:
     bool bMadeCurrent = false;
     int nLostInRow = 0;
     bool bEverShown = false;
+    bool bRefusesCurrent = false;
     uint64_t nRetryAtUs = 0;
     CFramePacer cPacer;
     CFrameRateMeter cMeter;

@@ -105,6 +105,7 @@ const wl_keyboard_listener CSaverDisplay::kKeyboardListener = {
     // enter: keys already held when the saver appeared are not the user coming back
     [](void* pData, wl_keyboard*, uint32_t, wl_surface*, wl_array*) {
         auto* p = static_cast<CSaverDisplay*>(pData);
+        p->bKeyboardEntered = true;
         if (p->TracksKeyboard()) p->cRules.OnKeyboardEnter();
     },
     // leave: an overlay that holds the keyboard exclusively only loses it to something above it
@@ -169,18 +170,39 @@ const xdg_wm_base_listener CSaverDisplay::kWmBaseListener = {
     [](void*, xdg_wm_base* pWmBase, uint32_t nSerial) { xdg_wm_base_pong(pWmBase, nSerial); },
 };
 
+const wl_callback_listener CSaverDisplay::kKeyboardCheckListener = {
+    // done: the compositor has taken the first picture, and with it given the keyboard, if it is free
+    [](void* pData, wl_callback* pCallback, uint32_t) {
+        auto* p = static_cast<CSaverDisplay*>(pData);
+        wl_callback_destroy(pCallback);
+        p->pKeyboardCheck = nullptr;
+        // Started while a locker holds the keyboard (the idle daemon's next period after the lock): the
+        // saver would wait unseen behind the lock and be what unlocking shows. Gone instead, after the
+        // grace a keyboard moving between surfaces has.
+        if (!p->bKeyboardEntered && p->pKeyboard) p->cRules.OnKeyboardLeave(MonotonicMicroseconds());
+    },
+};
+
 CSaverDisplay::CSaverDisplay(const SaverOptions& cOptions, CWakeRules& cRules) : cOptions(cOptions), cRules(cRules) {
     cKit.bBackground = cOptions.bBackground;
     cKit.bStill = cOptions.bPinned;
     cKit.nDelayUs = cOptions.nDelayUs;
-    // For the tests: the first N pictures are taken as not shown, as a swap the driver refused.
-    if (const char* psz = std::getenv("VANTOREL_WAYLAND_FAIL_SWAPS")) nSwapsToFail = std::atoi(psz);
+    // For the tests: N pictures (N/M: N of every M, for ever) taken as not shown, as swaps the driver
+    // refused; the first N surfaces made refuse the context, as surfaces the driver lost.
+    if (const char* psz = std::getenv("VANTOREL_WAYLAND_FAIL_SWAPS")) {
+        char* pszEnd = nullptr;
+        nSwapsToFail = static_cast<int>(std::strtol(psz, &pszEnd, 10));
+        if (*pszEnd == '/') nSwapCycle = std::max(static_cast<int>(std::strtol(pszEnd + 1, nullptr, 10)), 0);
+        if (nSwapCycle > 0) nSwapsToFail = std::clamp(nSwapsToFail, 0, nSwapCycle - 1);
+    }
+    if (const char* psz = std::getenv("VANTOREL_WAYLAND_FAIL_MAKE_CURRENT")) nSurfacesRefusing = std::atoi(psz);
 }
 
 CSaverDisplay::~CSaverDisplay() {
     // Views first: their EGL surfaces and Wayland objects go before the context and the connection.
     for (auto& p : aOutputs) {
         p->pView.reset();
+        p->pRetiring.reset();
         if (p->pOutput) {
             if (wl_proxy_get_version(reinterpret_cast<wl_proxy*>(p->pOutput)) >= WL_OUTPUT_RELEASE_SINCE_VERSION)
                 wl_output_release(p->pOutput);
@@ -194,6 +216,7 @@ CSaverDisplay::~CSaverDisplay() {
         eglTerminate(cKit.eglDisplay);
         eglReleaseThread();
     }
+    if (pKeyboardCheck) wl_callback_destroy(pKeyboardCheck);
     if (pKeyboard) wl_keyboard_destroy(pKeyboard);
     if (pPointer) wl_pointer_destroy(pPointer);
     if (pTouch) wl_touch_destroy(pTouch);
@@ -328,6 +351,9 @@ void CSaverDisplay::MakeView(SOutput& cOutput) {
     if (!cOutput.pView->Create(sError)) {
         std::fprintf(stderr, "vantorel-wayland: %s: %s\n", ViewName(*cOutput.pView).c_str(), sError.c_str());
         cOutput.pView.reset();
+    } else if (nSurfacesRefusing > 0) {
+        --nSurfacesRefusing;
+        cOutput.pView->RefuseCurrent();
     }
     if (bViewsMade) cRules.OnSurfaceCount(ViewCount());
 }
@@ -337,6 +363,7 @@ void CSaverDisplay::RemoveGlobal(uint32_t nGlobal) {
         if ((*it)->nGlobal != nGlobal) continue;
         // This output's surface goes; the others draw on undisturbed.
         (*it)->pView.reset();
+        (*it)->pRetiring.reset();
         if (wl_proxy_get_version(reinterpret_cast<wl_proxy*>((*it)->pOutput)) >= WL_OUTPUT_RELEASE_SINCE_VERSION)
             wl_output_release((*it)->pOutput);
         else wl_output_destroy((*it)->pOutput);
@@ -349,6 +376,7 @@ void CSaverDisplay::RemoveGlobal(uint32_t nGlobal) {
 void CSaverDisplay::DropClosedViews() {
     bool bDropped = false;
     for (auto& p : aOutputs) {
+        if (p->pRetiring && p->pRetiring->Closed()) p->pRetiring.reset();
         if (p->pView && p->pView->Closed()) {
             p->pView.reset();
             bDropped = true;
@@ -405,7 +433,12 @@ std::vector<COutputView*> CSaverDisplay::DueViews() {
 }
 
 bool CSaverDisplay::MakeCurrent(COutputView& cView) {
-    if (!eglMakeCurrent(cKit.eglDisplay, cView.Surface(), cView.Surface(), eglContext)) return false;
+    if (cView.RefusesCurrent() || !eglMakeCurrent(cKit.eglDisplay, cView.Surface(), cView.Surface(), eglContext)) {
+        // Nothing can be drawn there now. Left due, the loop would ask again at once for ever; as a lost
+        // picture it is tried again shortly, and its surface made again if that keeps failing.
+        cView.PictureLost(MonotonicMicroseconds());
+        return false;
+    }
     // Never wait in the swap: frame callbacks pace each output, and a hidden output, whose callback
     // does not come, must not hold up the others.
     if (cView.TakeFirstCurrent()) eglSwapInterval(cKit.eglDisplay, 0);
@@ -415,36 +448,67 @@ bool CSaverDisplay::MakeCurrent(COutputView& cView) {
 bool CSaverDisplay::Present(COutputView& cView) {
     cView.PictureDrawn();
     bool bShown;
-    if (nSwapsToFail > 0) {
-        --nSwapsToFail;
+    const unsigned long nSwap = nSwaps++;
+    if (nSwapCycle > 0 ? static_cast<int>(nSwap % nSwapCycle) >= nSwapCycle - nSwapsToFail : nSwapsToFail > 0) {
+        if (nSwapCycle == 0) --nSwapsToFail;
         bShown = false;
     } else {
         bShown = eglSwapBuffers(cKit.eglDisplay, cView.Surface()) == EGL_TRUE;
     }
-    if (bShown) cView.PictureShown();
-    else cView.PictureLost(MonotonicMicroseconds());
-    return bShown;
+    if (!bShown) {
+        cView.PictureLost(MonotonicMicroseconds());
+        return false;
+    }
+    const bool bFirst = !cView.EverShown();
+    cView.PictureShown();
+    if (!bKeyboardChecked) CheckKeyboardCame();
+    if (bFirst) {
+        // A surface made again has its first picture on the way: the one it replaces may go now. Its
+        // destruction follows the new picture's commit, so the compositor never shows the desktop between.
+        for (auto& p : aOutputs)
+            if (p->pView.get() == &cView) p->pRetiring.reset();
+    }
+    return true;
 }
 
 void CSaverDisplay::RemakeBrokenViews() {
     for (auto& p : aOutputs) {
         if (!p->pView || !p->pView->Broken()) continue;
-        // Its surface could not show a picture time after time: a new surface, EGL window and all.
-        // An output whose new surfaces fail as well, never showing a picture, is given up, and the
-        // others go on.
-        if (p->pView->EverShown()) p->nRemakes = 0;
-        if (++p->nRemakes > kMaxRemakes) {
-            std::fprintf(stderr, "vantorel-wayland: %s: no picture can be shown there; leaving it\n",
-                         ViewName(*p->pView).c_str());
-            p->pView.reset();
-            cRules.OnSurfaceCount(ViewCount());
+        // Its surface could not show a picture time after time: a new surface, EGL window and all, at
+        // most kMaxRemakes times in the run. Past that, a surface that has shown pictures goes on being
+        // tried; an output that never showed one is given up, and the others go on.
+        if (p->nRemakes >= kMaxRemakes) {
+            if (!p->pView->EverShown() && !p->pRetiring) {
+                std::fprintf(stderr, "vantorel-wayland: %s: no picture can be shown there; leaving it\n",
+                             ViewName(*p->pView).c_str());
+                p->pView.reset();
+                cRules.OnSurfaceCount(ViewCount());
+            } else if (!p->bRemakesSpent) {
+                p->bRemakesSpent = true;
+                std::fprintf(stderr, "vantorel-wayland: %s: its surface was made again %d times; drawing on with this one\n",
+                             ViewName(*p->pView).c_str(), kMaxRemakes);
+                // A surface that never showed a picture only hides the one before it.
+                if (!p->pView->EverShown()) std::swap(p->pView, p->pRetiring);
+                p->pRetiring.reset();
+            }
             continue;
         }
+        ++p->nRemakes;
         std::fprintf(stderr, "vantorel-wayland: %s: the picture could not be shown; making its surface again\n",
                      ViewName(*p->pView).c_str());
-        p->pView.reset();
+        // The surface that last showed a picture stays until the new one has shown its first.
+        if (p->pView->EverShown() || !p->pRetiring) p->pRetiring = std::move(p->pView);
+        else p->pView.reset();
         MakeView(*p);
     }
+}
+
+void CSaverDisplay::CheckKeyboardCame() {
+    bKeyboardChecked = true;
+    // Only a saver on top that asks for the keyboard, on a seat that has one, is owed it.
+    if (!TracksKeyboard() || !pKeyboard || bKeyboardEntered) return;
+    pKeyboardCheck = wl_display_sync(pDisplay);
+    wl_callback_add_listener(pKeyboardCheck, &kKeyboardCheckListener, this);
 }
 
 std::string CSaverDisplay::ViewName(const COutputView& cView) const {

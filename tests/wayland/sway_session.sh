@@ -82,12 +82,14 @@ run_as() {
 }
 msg() { run_as timeout 20 swaymsg "$@" >/dev/null || fail "swaymsg $* failed"; }
 
-# Starts sway with the given output lines (HEADLESS-1, -2, ... in the order the outputs are made).
+# Starts sway with the given output lines (HEADLESS-1, -2, ... in the order the outputs are made),
+# with what $sway_env adds to its environment.
+sway_env=()
 start_sway() {
     local outputs=$1
     { printf '%s\n' "$outputs"; echo 'default_border none'; echo 'focus_follows_mouse no'; } > "$work/sway.config"
     chmod 644 "$work/sway.config"
-    run_as WLR_BACKENDS=headless WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 \
+    run_as "${sway_env[@]}" WLR_BACKENDS=headless WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 \
         WLR_HEADLESS_OUTPUTS="$(printf '%s\n' "$outputs" | grep -c '^output')" \
         sway -c "$work/sway.config" > "$work/sway.log" 2>&1 &
     # sway takes SWAYSOCK for its own socket's path.
