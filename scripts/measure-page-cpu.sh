@@ -10,24 +10,14 @@ seconds=${1:-20} size=${2:-480x360}
 site=$root/build/web/site
 [ -f "$site/vantorel.wasm" ] || { echo "no $site: cmake --build --preset web first" >&2; exit 1; }
 cd "$root/tests/web"
-SITE=$site SIZE=$size SECONDS_EACH=$seconds CHROMIUM=$(command -v chromium-headless-shell) node --input-type=module -e '
+SITE=$site SIZE=$size SECONDS_EACH=$seconds SERVE_SITE=$root/scripts/serve_site.mjs CHROMIUM=$(command -v chromium-headless-shell) node --input-type=module -e '
 import { readFileSync, readdirSync } from "node:fs";
-import http from "node:http";
-import { extname, join } from "node:path";
 import { chromium } from "playwright-core";
 
 const site = process.env.SITE, seconds = Number(process.env.SECONDS_EACH);
 const [width, height] = process.env.SIZE.split("x").map(Number);
-const types = { ".html": "text/html", ".js": "text/javascript", ".wasm": "application/wasm" };
-const server = http.createServer((request, response) => {
-  const name = new URL(request.url, "http://localhost").pathname.replace(/^\/$/, "/index.html").slice(1);
-  if (!/^[\w.-]+$/.test(name)) return response.writeHead(404).end();
-  try {
-    response.writeHead(200, { "content-type": types[extname(name)] || "application/octet-stream" })
-      .end(readFileSync(join(site, name)));
-  } catch { response.writeHead(404).end(); }
-});
-await new Promise((resolve) => server.listen(0, "127.0.0.1", resolve));
+const { serveSite } = await import(process.env.SERVE_SITE);
+const server = await serveSite(site);
 const browser = await chromium.launch({ executablePath: process.env.CHROMIUM,
   args: ["--use-angle=swiftshader", "--enable-unsafe-swiftshader"] });
 const hz = 100;  // USER_HZ: the unit of /proc/PID/stat times on Linux

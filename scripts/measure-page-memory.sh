@@ -13,24 +13,14 @@ rounds=${1:-3} size=${2:-1024x768}
 site=$root/build/web/site
 [ -f "$site/vantorel.wasm" ] || { echo "no $site: cmake --build --preset web first" >&2; exit 1; }
 cd "$root/tests/web"
-SITE=$site SIZE=$size ROUNDS=$rounds CHROMIUM=$(command -v chromium-headless-shell) node --input-type=module -e '
+SITE=$site SIZE=$size ROUNDS=$rounds SERVE_SITE=$root/scripts/serve_site.mjs CHROMIUM=$(command -v chromium-headless-shell) node --input-type=module -e '
 import { readFileSync, readdirSync } from "node:fs";
-import http from "node:http";
-import { extname, join } from "node:path";
 import { chromium } from "playwright-core";
 
 const site = process.env.SITE, rounds = Number(process.env.ROUNDS);
 const [width, height] = process.env.SIZE.split("x").map(Number);
-const types = { ".html": "text/html", ".js": "text/javascript", ".wasm": "application/wasm" };
-const server = http.createServer((request, response) => {
-  const name = new URL(request.url, "http://localhost").pathname.replace(/^\/$/, "/index.html").slice(1);
-  if (!/^[\w.-]+$/.test(name)) return response.writeHead(404).end();
-  try {
-    response.writeHead(200, { "content-type": types[extname(name)] || "application/octet-stream" })
-      .end(readFileSync(join(site, name)));
-  } catch { response.writeHead(404).end(); }
-});
-await new Promise((resolve) => server.listen(0, "127.0.0.1", resolve));
+const { serveSite } = await import(process.env.SERVE_SITE);
+const server = await serveSite(site);
 // MB summed over every process under this one (the browser and all its children).
 function memory() {
   const parent = new Map();

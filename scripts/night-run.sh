@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # A night unattended, measured. Every live shell runs side by side for NIGHT_MINUTES (default 60):
-#   wayland  vantorel-wayland on a headless sway, as user vantorel-wl (tests/wayland/sway_session.sh)
+#   wayland  vantorel-wayland on a headless sway, as user vantorel-night (tests/wayland/sway_session.sh)
 #   x11      the hack, -root on a private Xvfb
 #   page     the page in Debian's headless Chromium through playwright-core (as tests/web), ?fps=30
 #   wine     Vantorel.dll under Wine in a private environment of its own (scripts/wine-env)
@@ -78,6 +78,7 @@ if [ ! -x "$saver" ]; then
 elif [ "$(id -u)" -ne 0 ]; then
     skipped+=("wayland: sway needs a user of its own, which only root can make")
 else
+    VANTOREL_WAYLAND_USER=vantorel-night
     . "$root/tests/wayland/sway_session.sh"  # sets $work and its own cleanup, called by end_all
     trap end_all EXIT
     start_sway "output HEADLESS-1 mode $size position 0 0"
@@ -108,23 +109,13 @@ if [ ! -f "$site/vantorel.wasm" ]; then
 elif [ ! -d "$root/tests/web/node_modules/playwright-core" ]; then
     skipped+=("page: no playwright-core in tests/web (scripts/deps.sh installs it)")
 else
-    (cd "$root/tests/web" && SITE=$site W=$w H=$h OUT=$night/page.frames CHROMIUM=$(command -v chromium-headless-shell) \
+    (cd "$root/tests/web" && SITE=$site W=$w H=$h OUT=$night/page.frames SERVE_SITE=$root/scripts/serve_site.mjs CHROMIUM=$(command -v chromium-headless-shell) \
         exec node --input-type=module -e '
 import { readFileSync, writeFileSync } from "node:fs";
-import http from "node:http";
-import { extname, join } from "node:path";
 import { chromium } from "playwright-core";
 const site = process.env.SITE;
-const types = { ".html": "text/html", ".js": "text/javascript", ".wasm": "application/wasm" };
-const server = http.createServer((request, response) => {
-  const name = new URL(request.url, "http://localhost").pathname.replace(/^\/$/, "/index.html").slice(1);
-  if (!/^[\w.-]+$/.test(name)) return response.writeHead(404).end();
-  try {
-    response.writeHead(200, { "content-type": types[extname(name)] || "application/octet-stream" })
-      .end(readFileSync(join(site, name)));
-  } catch { response.writeHead(404).end(); }
-});
-await new Promise((resolve) => server.listen(0, "127.0.0.1", resolve));
+const { serveSite } = await import(process.env.SERVE_SITE);
+const server = await serveSite(site);
 const browser = await chromium.launch({ executablePath: process.env.CHROMIUM,
   args: ["--use-angle=swiftshader", "--enable-unsafe-swiftshader"] });
 let ending = false;

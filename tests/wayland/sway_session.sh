@@ -4,15 +4,11 @@
 # to the program and fail() defined; it makes $work (removed on exit), copies the saver there, and
 # gives run_as, start_sway, msg, hold_keyboard, press, start_saver and wait_saver_end.
 # Every wait is for a condition, with a generous deadline: a busy machine makes this slower, not red.
-user=vantorel-wl
+# The tests' user; a run beside them (scripts/night-run.sh) takes one of its own, so neither sees the other's processes.
+user=${VANTOREL_WAYLAND_USER:-vantorel-wl}
 [ "$(id -u)" -eq 0 ] || { echo "SKIP: sway needs a user of its own, which only root can make"; exit 77; }
-# Another test may be adding its own user at the same moment and hold the password file's lock.
-deadline=$(( $(date +%s) + 60 ))
-until id "$user" >/dev/null 2>&1 ||
-    useradd --system --no-create-home --shell /usr/sbin/nologin --comment "Vantorel Wayland test" "$user" 2>/dev/null; do
-    [ "$(date +%s)" -lt "$deadline" ] || fail "cannot add the user $user"
-    sleep 0.2
-done
+. "$(dirname "${BASH_SOURCE[0]}")/../test_support.sh"
+add_test_user "$user" "Vantorel Wayland test"
 
 work=$(mktemp -d /tmp/vantorel-wayland-XXXXXX)
 chmod 755 "$work"
@@ -65,13 +61,6 @@ cleanup() {
 }
 trap cleanup EXIT
 
-before() { [ "$(date +%s)" -lt "$1" ]; }
-# Waits up to SECONDS for COMMAND to succeed; status 1 when it never did.
-wait_for() {
-    local deadline=$(( $(date +%s) + $1 ))
-    shift
-    until "$@"; do before "$deadline" || return 1; sleep 0.1; done
-}
 gone() { ! kill -0 "$1" 2>/dev/null; }
 less() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a + 0 < b + 0) }'; }
 rmse() { compare -metric RMSE "$1" "$2" null: 2>&1 | sed -n 's/.*(\([0-9.e-]*\)).*/\1/p'; }

@@ -37,13 +37,8 @@ done
 [ -x "$hack" ] || fail "no hack at $hack"
 [ -x "$frames" ] || fail "no frame renderer at $frames"
 [ "$(id -u)" -eq 0 ] || { echo "SKIP: the daemons run as a user of their own, which only root can make"; exit 77; }
-# Another test may be adding its own user at the same moment and hold the password file's lock.
-deadline=$(( $(date +%s) + 60 ))
-until id "$user" >/dev/null 2>&1 || useradd --system --no-create-home --shell /usr/sbin/nologin \
-        --comment "Vantorel xscreensaver test" "$user" 2>/dev/null; do
-    [ "$(date +%s)" -lt "$deadline" ] || fail "cannot add the user $user"
-    sleep 0.2
-done
+. "$(dirname "$0")/../test_support.sh"
+add_test_user "$user" "Vantorel xscreensaver test"
 
 work=$(mktemp -d /tmp/vantorel-desktop-XXXXXX)
 chmod 755 "$work"
@@ -74,13 +69,6 @@ cleanup() {
 }
 trap cleanup EXIT
 
-before() { [ "$(date +%s)" -lt "$1" ]; }
-# Waits up to SECONDS for COMMAND to succeed; status 1 when it never did.
-wait_for() {
-    local deadline=$(( $(date +%s) + $1 ))
-    shift
-    until "$@"; do before "$deadline" || return 1; sleep 0.1; done
-}
 less() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a + 0 < b + 0) }'; }
 rmse() { compare -metric RMSE "$1" "$2" null: 2>&1 | sed -n 's/.*(\([0-9.e-]*\)).*/\1/p'; }
 frame() {  # frame SIZE SECONDS: the frame renderer's picture, as $work/frames/SIZE-SECONDS.png

@@ -14,6 +14,7 @@ monitors=1
 hack=$1 keep=${2:-}
 user=vantorel-xss
 fail() { echo "FAIL: $*"; [ -f "${work:-}/daemon.log" ] && { echo "--- daemon log"; tail -30 "$work/daemon.log"; }; exit 1; }
+. "$(dirname "$0")/../test_support.sh"
 
 for tool in Xvfb xscreensaver xscreensaver-command import convert compare pgrep; do
     command -v "$tool" >/dev/null || fail "$tool is missing (bash scripts/deps.sh installs it)"
@@ -35,13 +36,7 @@ trap cleanup EXIT
 
 # As root, the daemon runs as a user made for the purpose; as anyone else, as that user.
 if [ "$(id -u)" -eq 0 ]; then
-    # Another test may be adding its own user at the same moment and hold the password file's lock.
-    deadline=$(( $(date +%s) + 60 ))
-    until id "$user" >/dev/null 2>&1 || useradd --system --no-create-home --shell /usr/sbin/nologin \
-            --comment "Vantorel xscreensaver test" "$user" 2>/dev/null; do
-        [ "$(date +%s)" -lt "$deadline" ] || fail "cannot add the user $user"
-        sleep 0.2
-    done
+    add_test_user "$user" "Vantorel xscreensaver test"
     as_user_cmd=(runuser -u "$user" --)
 else
     user=$(id -un)
@@ -91,8 +86,6 @@ env_user=(env -i "HOME=$home" "USER=$user" "LOGNAME=$user" "PATH=/usr/bin:/bin" 
 # A session of its own (its id is this pid) holds everything the daemon starts.
 setsid "${as_user_cmd[@]}" "${env_user[@]}" xscreensaver --no-splash --verbose >"$work/daemon.log" 2>&1 </dev/null &
 daemon=$!
-# Deadlines are generous and counted in seconds, not tries: a busy machine makes this slower, not red.
-before() { [ "$(date +%s)" -lt "$1" ]; }
 command_ok=
 deadline=$(( $(date +%s) + 60 ))
 while before "$deadline"; do
