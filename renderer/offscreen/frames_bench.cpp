@@ -210,14 +210,17 @@ bool MeasureFormInFreshProcess(LayerForm eForm, int nFrames, const std::string& 
 
 }  // namespace
 
+bool OpenFramesContext(CEglContext& cContext, int nWidth, int nHeight) {
+    if (cContext.Open(nWidth, nHeight)) return true;
+    std::fprintf(stderr, "vantorel-frames: no OpenGL context: %s\n", cContext.Error().c_str());
+    return false;
+}
+
 int RunFramesBenchForm(int nFrames, const std::string& sTextures, int nWidth, int nHeight, LayerForm eForm) {
     SetSceneTextureFolder(sTextures);
     SetSceneLayerForm(eForm);
     CEglContext cContext;
-    if (!cContext.Open(nWidth, nHeight)) {
-        std::fprintf(stderr, "vantorel-frames: no OpenGL context: %s\n", cContext.Error().c_str());
-        return 1;
-    }
+    if (!OpenFramesContext(cContext, nWidth, nHeight)) return 1;
     CFixedTickCount cClock(1000);
     SetSceneClock(&cClock);
     ResizeViewport(nWidth, nHeight);
@@ -264,10 +267,7 @@ int RunFramesBench(int nFrames, const std::string& sTextures, int nWidth, int nH
     }
 
     CEglContext cContext;
-    if (!cContext.Open(nWidth, nHeight)) {
-        std::fprintf(stderr, "vantorel-frames: no OpenGL context: %s\n", cContext.Error().c_str());
-        return 1;
-    }
+    if (!OpenFramesContext(cContext, nWidth, nHeight)) return 1;
     CFixedTickCount cClock(1000);
     SetSceneClock(&cClock);
     ResizeViewport(nWidth, nHeight);

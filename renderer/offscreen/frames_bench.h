@@ -3,6 +3,7 @@
 #pragma once
 #include <string>
 
+#include "renderer/offscreen/egl_context.h"
 #include "renderer/scene.h"
 
 // Draws nFrames frames of the real scene (and as many of the floor and at a 1 x 1 viewport,
@@ -17,3 +18,6 @@ int RunFramesBench(int nFrames, const std::string& sTextures, int nWidth, int nH
 // One such fresh process: the scene's first set-up in eForm, nFrames frames over the timeline, the
 // last read back as a still is, and the process's peak resident size, one "name value" line each.
 int RunFramesBenchForm(int nFrames, const std::string& sTextures, int nWidth, int nHeight, LayerForm eForm);
+
+// Opens the frame renderer's nWidth x nHeight target on cContext, saying why on stderr when it cannot.
+bool OpenFramesContext(CEglContext& cContext, int nWidth, int nHeight);

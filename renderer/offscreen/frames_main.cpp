@@ -133,10 +133,7 @@ int main(int argc, char** argv) {
     SetSceneLayerForm(eForm);
 
     CEglContext cContext;
-    if (!cContext.Open(nWidth, nHeight)) {
-        std::fprintf(stderr, "vantorel-frames: no OpenGL context: %s\n", cContext.Error().c_str());
-        return 1;
-    }
+    if (!OpenFramesContext(cContext, nWidth, nHeight)) return 1;
     CSteppedSceneClock cClock;
     SetSceneClock(&cClock);
     ResizeViewport(nWidth, nHeight);
