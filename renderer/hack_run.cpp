@@ -38,24 +38,15 @@ bool CHackRun::TakeNewSize(int& nOutWidth, int& nOutHeight) {
 
 bool MonitorShowsPicture(const DisplayPowerReport& cReport) {
     if (!cReport.bCapable || !cReport.bEnabled) return true;
-    switch (cReport.eLevel) {
-    case MonitorPower::Standby:
-    case MonitorPower::Suspend:
-    case MonitorPower::Off:
-        return false;
-    case MonitorPower::On:
-    case MonitorPower::Unknown:
-        break;
-    }
-    return true;
+    return cReport.eLevel == MonitorPower::On || cReport.eLevel == MonitorPower::Unknown;
 }
 
 bool CHackSchedule::FrameDue(uint64_t nNowUs, bool bSizeChanged) {
     bResumed = false;
-    if (!bChecked || nNowUs >= nNextCheckUs) {
+    // The first turn is due at once: the next check starts at 0.
+    if (nNowUs >= nNextCheckUs) {
         const bool bWasDark = bDark;
         bDark = !MonitorShowsPicture(cPower.QueryPower());
-        bChecked = true;
         nNextCheckUs = nNowUs + kPowerCheckUs;
         bResumed = bWasDark && !bDark;
     }

@@ -95,7 +95,6 @@ private:
     IDisplayPower& cPower;
     bool bDark = false;
     bool bResumed = false;
-    bool bChecked = false;
     uint64_t nNextCheckUs = 0;
 };
 
