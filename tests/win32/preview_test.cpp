@@ -262,12 +262,7 @@ std::vector<std::uint32_t> StillOf(HMODULE hPictures) {
                                                      LR_CREATEDIBSECTION));
     std::vector<std::uint32_t> a(kStillWidth * kStillHeight);
     if (hStill == nullptr) return {};
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = kStillWidth;
-    info.bmiHeader.biHeight = -kStillHeight;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
+    BITMAPINFO info = vtest::TopDown32(kStillWidth, kStillHeight);
     HDC hScreen = GetDC(nullptr);
     const int nLines = GetDIBits(hScreen, hStill, 0, kStillHeight, a.data(), &info, DIB_RGB_COLORS);
     ReleaseDC(nullptr, hScreen);

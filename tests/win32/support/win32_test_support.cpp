@@ -143,13 +143,18 @@ COLORREF ScreenPixel(POINT pt) {
     return c;
 }
 
-std::vector<std::uint32_t> PixelsOf(HWND hWnd, int nWidth, int nHeight) {
+BITMAPINFO TopDown32(int nWidth, int nHeight) {
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
     info.bmiHeader.biWidth = nWidth;
     info.bmiHeader.biHeight = -nHeight;
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
+    return info;
+}
+
+std::vector<std::uint32_t> PixelsOf(HWND hWnd, int nWidth, int nHeight) {
+    BITMAPINFO info = TopDown32(nWidth, nHeight);
     void* pBits = nullptr;
     HDC hWindow = GetDC(hWnd);
     HBITMAP hBitmap = CreateDIBSection(hWindow, &info, DIB_RGB_COLORS, &pBits, nullptr, 0);

@@ -58,6 +58,9 @@ bool WaitUntil(const std::function<bool()>& fnCondition, DWORD nTimeoutMs);
 POINT ClientPoint(HWND hWnd, int x, int y);
 COLORREF ScreenPixel(POINT pt);
 
+// A 32-bit DIB's header, top row first.
+BITMAPINFO TopDown32(int nWidth, int nHeight);
+
 // The pixels of a window of this process, or with hWnd null of the screen (any process's windows, as
 // shown) from its top left, top row first, as 0x00RRGGBB.
 std::vector<std::uint32_t> PixelsOf(HWND hWnd, int nWidth, int nHeight);
